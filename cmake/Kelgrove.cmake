@@ -1,0 +1,27 @@
+# Helpers that keep every library folder's CMakeLists.txt a few lines long.
+include(GoogleTest)
+
+# kel_library(KELXXX32 DEF file.def SOURCES ... [LINKS ...])
+# A Kelgrove DLL: its exports come from the .def file, its folder is its public include directory.
+function(kel_library name)
+    cmake_parse_arguments(K "" "DEF" "SOURCES;LINKS" ${ARGN})
+    add_library(${name} SHARED ${K_SOURCES} ${K_DEF})
+    set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name} IMPORT_PREFIX "lib")
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC kelcommon ${K_LINKS})
+endfunction()
+
+# kel_test(name SOURCES ... LINKS ...)
+# A GoogleTest program; it carries the application's resources so that libraries can load
+# their texts through the test's own instance. Tests are discovered at test time through Wine.
+function(kel_test name)
+    cmake_parse_arguments(K "" "" "SOURCES;LINKS" ${ARGN})
+    add_executable(${name} ${K_SOURCES})
+    target_link_libraries(${name} PRIVATE ${K_LINKS} kel_resources kel_testsupport gtest_main gmock)
+    if(KEL_RUN_TESTS)
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+            PROPERTIES TIMEOUT 120 ENVIRONMENT "KEL_TESTDATA=Z:${KEL_TESTDATA_WIN}")
+    endif()
+endfunction()
+
+string(REPLACE "/" "\\" KEL_TESTDATA_WIN "${KEL_TESTDATA}")
