@@ -1,0 +1,19 @@
+// kelcli: the console face of Kelgrove's libraries. Each command family lives in its own file
+// and registers a handler; handlers return the exit status (0 ok, 2 failure).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kelcli {
+
+using Args = std::vector<std::string>;
+
+// Prints "kelcli: <message>" on stderr and returns 2.
+int fail(const std::string& message);
+// Writes one line to stdout as bytes (no code-page translation).
+void printLine(const std::string& line);
+
+int catalogCommand(const Args& args);
+
+} // namespace kelcli

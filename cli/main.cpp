@@ -1,0 +1,49 @@
+// kelcli entry: dispatches "kelcli <command> ..." to the command families.
+#include "cli.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+
+namespace kelcli {
+
+int fail(const std::string& message)
+{
+    std::fprintf(stderr, "kelcli: %s\n", message.c_str());
+    return 2;
+}
+
+void printLine(const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+} // namespace kelcli
+
+namespace {
+
+const char kUsage[] =
+    "usage: kelcli catalog dump CATFILE\n"
+    "       kelcli catalog rebuild-index CATFILE\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    kelcli::Args args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "catalog")
+        return kelcli::catalogCommand(args);
+    std::fputs(kUsage, stderr);
+    return 2;
+}
