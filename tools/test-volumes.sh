@@ -4,7 +4,7 @@
 # its server starts, so `up` runs before the test session's server starts and `down` runs
 # before that server stops; `down` leaves the prefix as `up` found it.
 #   tools/test-volumes.sh up | down
-# The volume tests (netpaths/tests, cli/tests) expect exactly this table.
+# The volume tests expect exactly this table (described for them in testsupport/test_volumes.h).
 set -euo pipefail
 TOOLS=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$TOOLS/env.sh"
