@@ -15,5 +15,8 @@ int fail(const std::string& message);
 void printLine(const std::string& line);
 
 int catalogCommand(const Args& args);
+int pathCommand(const Args& args);
+int volumeCommand(const Args& args);
+int profileCommand(const Args& args);
 
 } // namespace kelcli

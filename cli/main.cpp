@@ -27,7 +27,11 @@ namespace {
 
 const char kUsage[] =
     "usage: kelcli catalog dump CATFILE\n"
-    "       kelcli catalog rebuild-index CATFILE\n";
+    "       kelcli catalog rebuild-index CATFILE\n"
+    "       kelcli path to-net PATH | to-local NETPATH\n"
+    "       kelcli volume DRIVE\n"
+    "       kelcli profile get KEY | set KEY VALUE\n"
+    "       (path, volume, profile: --app NAME and --ini FILE choose another profile)\n";
 
 } // namespace
 
@@ -44,6 +48,12 @@ int main(int argc, char** argv)
     args.erase(args.begin());
     if (command == "catalog")
         return kelcli::catalogCommand(args);
+    if (command == "path")
+        return kelcli::pathCommand(args);
+    if (command == "volume")
+        return kelcli::volumeCommand(args);
+    if (command == "profile")
+        return kelcli::profileCommand(args);
     std::fputs(kUsage, stderr);
     return 2;
 }
