@@ -15,5 +15,7 @@ int fail(const std::string& message);
 void printLine(const std::string& line);
 
 int catalogCommand(const Args& args);
+int quantizeCommand(const Args& args);
+int ditherCommand(const Args& args);
 
 } // namespace kelcli

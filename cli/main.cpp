@@ -27,7 +27,9 @@ namespace {
 
 const char kUsage[] =
     "usage: kelcli catalog dump CATFILE\n"
-    "       kelcli catalog rebuild-index CATFILE\n";
+    "       kelcli catalog rebuild-index CATFILE\n"
+    "       kelcli quantize IN.bmp OUT.bmp [--colors N] [--method median|twopass]\n"
+    "       kelcli dither IN.bmp OUT.bmp --mono | --palette PAL.bmp\n";
 
 } // namespace
 
@@ -44,6 +46,10 @@ int main(int argc, char** argv)
     args.erase(args.begin());
     if (command == "catalog")
         return kelcli::catalogCommand(args);
+    if (command == "quantize")
+        return kelcli::quantizeCommand(args);
+    if (command == "dither")
+        return kelcli::ditherCommand(args);
     std::fputs(kUsage, stderr);
     return 2;
 }
