@@ -95,47 +95,76 @@ inline int limit(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 
 namespace keldll {
 
+namespace {
+
+// One row of the mapping in scan direction D (+1 left to right, -1 right to left). `known`
+// caches, per cell of the inverse map, the chosen index and its colour packed together
+// (index | blue << 8 | green << 16 | red << 24; 0 until the cell is computed) so that the
+// colour needs no second look-up on the path from one pixel's error to the next pixel.
+template <int D>
+void mapRow(const uint8_t* in, uint8_t* out, const int16_t* current, int16_t* below, int width, uint32_t* known,
+           uint16_t* cells, const Rgb* map, int count)
+{
+    int x = D > 0 ? 0 : width - 1;
+    int ahead[3] = {0, 0, 0};      // 7 e of the previous pixel, for this one
+    int behind[3] = {0, 0, 0};     // collected so far for the entry below the previous pixel
+    int underneath[3] = {0, 0, 0}; // collected so far for the entry below this pixel
+    for (int n = 0; n < width; ++n, x += D) {
+        const int16_t* here = current + 3 * (x + 1);
+        int16_t* down = below + 3 * (x + 1);
+        const uint8_t* p = in + 3 * x;
+        const int vb = limit(p[0] + ((here[0] + ahead[0] + 8) >> 4));
+        const int vg = limit(p[1] + ((here[1] + ahead[1] + 8) >> 4));
+        const int vr = limit(p[2] + ((here[2] + ahead[2] + 8) >> 4));
+        const int cell = q2Cell(vb, vg, vr);
+        uint32_t k = known[cell];
+        if (k == 0) {
+            if (cells[cell] == 0)
+                fillBlock(cells, vb >> 3, vg >> 3, vr >> 3, map, count);
+            const int index = cells[cell] - 1;
+            k = known[cell] = uint32_t(index) | uint32_t(map[index].b) << 8 | uint32_t(map[index].g) << 16 |
+                              uint32_t(map[index].r) << 24;
+        }
+        out[x] = uint8_t(k);
+        const int e[3] = {vb - int((k >> 8) & 255), vg - int((k >> 16) & 255), vr - int(k >> 24)};
+        for (int c = 0; c < 3; ++c) {
+            down[-3 * D + c] = int16_t(behind[c] + 3 * e[c]); // below and behind: complete now
+            behind[c] = underneath[c] + 5 * e[c];
+            underneath[c] = e[c];
+            ahead[c] = 7 * e[c];
+        }
+    }
+    for (int c = 0; c < 3; ++c)
+        below[3 * (x - D + 1) + c] = int16_t(behind[c]); // below the last pixel
+}
+
+} // namespace
+
 bool q2Map(const DibView& src, uint8_t* dst, size_t dstRow, const Rgb* map, int count, uint16_t* cells)
 {
     const int width = src.width(), height = src.height();
     // Two error rows of sums of sixteenths (blue, green, red per pixel) with one pixel of
-    // margin at each end; the row being read and the row below, swapped after every row.
+    // margin at each end: the row being read and the row below, swapped after every row. Each
+    // entry of the row below is written once, when the three pixels above it are done, so it
+    // needs no clearing; the same-row share travels in a register.
     std::vector<int16_t> rows;
+    std::vector<uint32_t> known;
     try {
         rows.assign(2 * size_t(width + 2) * 3, 0);
+        known.assign(kQ2Cells, 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
     int16_t* current = rows.data();
     int16_t* below = rows.data() + size_t(width + 2) * 3;
     for (int y = 0; y < height; ++y) {
-        const uint8_t* in = src.row(y);
         uint8_t* out = dst + dstRow * size_t(y);
-        const int d = (y & 1) ? -1 : 1;
-        int x = d > 0 ? 0 : width - 1;
-        for (int n = 0; n < width; ++n, x += d) {
-            int16_t* here = current + 3 * (x + 1);
-            int16_t* down = below + 3 * (x + 1);
-            const uint8_t* p = in + 3 * x;
-            const int vb = limit(p[0] + ((here[0] + 8) >> 4));
-            const int vg = limit(p[1] + ((here[1] + 8) >> 4));
-            const int vr = limit(p[2] + ((here[2] + 8) >> 4));
-            uint16_t* cell = cells + q2Cell(vb, vg, vr);
-            if (*cell == 0)
-                fillBlock(cells, vb >> 3, vg >> 3, vr >> 3, map, count);
-            const int index = *cell - 1;
-            out[x] = uint8_t(index);
-            const int e[3] = {vb - map[index].b, vg - map[index].g, vr - map[index].r};
-            for (int c = 0; c < 3; ++c) {
-                here[3 * d + c] = int16_t(here[3 * d + c] + 7 * e[c]);
-                down[-3 * d + c] = int16_t(down[-3 * d + c] + 3 * e[c]);
-                down[c] = int16_t(down[c] + 5 * e[c]);
-                down[3 * d + c] = int16_t(down[3 * d + c] + e[c]);
-            }
-        }
+        if (y & 1)
+            mapRow<-1>(src.row(y), out, current, below, width, known.data(), cells, map, count);
+        else
+            mapRow<1>(src.row(y), out, current, below, width, known.data(), cells, map, count);
         UpdateStatus(DWORD(y + 1), DWORD(height));
         std::swap(current, below);
-        std::fill(below, below + size_t(width + 2) * 3, int16_t(0));
     }
     return true;
 }
