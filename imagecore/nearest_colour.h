@@ -21,6 +21,8 @@ public:
             fillCell(cell);
         const uint8_t* c = candidates_.data() + cellStart_[size_t(cell)];
         const int n = cellCount_[size_t(cell)];
+        if (n == 1)
+            return c[0];
         int best = c[0], bestDist = 0x7FFFFFFF;
         for (int i = 0; i < n; ++i) {
             const Rgb& p = colours_[c[i]];
