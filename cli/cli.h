@@ -18,5 +18,7 @@ int catalogCommand(const Args& args);
 int pathCommand(const Args& args);
 int volumeCommand(const Args& args);
 int profileCommand(const Args& args);
+int quantizeCommand(const Args& args);
+int ditherCommand(const Args& args);
 
 } // namespace kelcli

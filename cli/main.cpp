@@ -31,7 +31,9 @@ const char kUsage[] =
     "       kelcli path to-net PATH | to-local NETPATH\n"
     "       kelcli volume DRIVE\n"
     "       kelcli profile get KEY | set KEY VALUE\n"
-    "       (path, volume, profile: --app NAME and --ini FILE choose another profile)\n";
+    "       (path, volume, profile: --app NAME and --ini FILE choose another profile)\n"
+    "       kelcli quantize IN.bmp OUT.bmp [--colors N] [--method median|twopass]\n"
+    "       kelcli dither IN.bmp OUT.bmp --mono | --palette PAL.bmp\n";
 
 } // namespace
 
@@ -54,6 +56,10 @@ int main(int argc, char** argv)
         return kelcli::volumeCommand(args);
     if (command == "profile")
         return kelcli::profileCommand(args);
+    if (command == "quantize")
+        return kelcli::quantizeCommand(args);
+    if (command == "dither")
+        return kelcli::ditherCommand(args);
     std::fputs(kUsage, stderr);
     return 2;
 }

@@ -1,5 +1,6 @@
 // Conversions between DIBs and screen-compatible (device-dependent) bitmaps on the real GDI.
 #include "dib_layout.h"
+#include "dither_internal.h"
 #include "imagecore_internal.h"
 #include "keldll.h"
 #include "win_raii.h"
@@ -159,11 +160,6 @@ HGLOBAL PMDibFromBitmap(HBITMAP bitmap, DWORD, WORD bits, HPALETTE palette)
     return dib.release();
 }
 
-// Reduces a DIB to the display palette before it becomes a device bitmap. The dithering
-// routines are not in this library yet; until they are, a DIB that needs dithering cannot be
-// turned into a device bitmap.
-static HGLOBAL temporaryDitherColorDib(HWND, HGLOBAL, HPALETTE, HPALETTE, const char*) { return nullptr; }
-
 HBITMAP BitmapFromDib(HWND, HGLOBAL dib, HPALETTE palette, int noDither, int autoDither)
 {
     if (!dib)
@@ -178,8 +174,9 @@ HBITMAP BitmapFromDib(HWND, HGLOBAL dib, HPALETTE palette, int noDither, int aut
                         (paletteDevice && bi.biBitCount <= 8);
     kel::GlobalMem dithered;
     if (!direct) {
-        dithered.reset(temporaryDitherColorDib(nullptr, dib, nullptr, palette, ""));
-        if (!dithered)
+        dithered.reset(DitherColorDib(nullptr, dib, nullptr, palette, ""));
+        // A DIB that already holds exactly the palette's colours needs no dithering: use it.
+        if (!dithered && !ditherChangesNothing(dib, nullptr, palette))
             return nullptr;
     }
     HGLOBAL source = dithered ? dithered.get() : dib;

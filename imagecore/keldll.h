@@ -48,6 +48,31 @@ KELDLL_API int TechInfo(HGLOBAL* techInfo, const char* format, ...);
 KELDLL_API int TechInfoU(HGLOBAL* techInfo, const char* text);
 KELDLL_API DWORD GetFree(int drive);
 
+// ---- Palettes and colour quantization --------------------------------------------------
+KELDLL_API WORD ColorsInPalette(HPALETTE palette);
+KELDLL_API HPALETTE CopyPaletteChangingFlags(HPALETTE palette, UINT flags);
+KELDLL_API HPALETTE CreateDIBPalette(HGLOBAL dib);
+KELDLL_API HPALETTE CreateBIPalette(const void* header);
+KELDLL_API HGLOBAL RationalizePalette(HGLOBAL dib, const LOGPALETTE* record, HPALETTE ignored);
+KELDLL_API int ReplaceDIBPalette(HPALETTE palette, HGLOBAL dib);
+KELDLL_API HPALETTE Make_Palette(void);
+KELDLL_API HPALETTE Make16ColorPalette(void);
+KELDLL_API HPALETTE Make2ColorPalette(COLORREF colour);
+KELDLL_API HPALETTE Make8ColorPalette(HDC printer);
+KELDLL_API HPALETTE Make_Gray_Palette(void);
+// Median cut on 4-bit cells: *colours in = wanted (at most 256), out = made; `out` receives
+// red, green, blue, 0 entries. 1 on success, 0 on failure.
+KELDLL_API int quantize(WORD* colours, PALETTEENTRY* out, HGLOBAL dib);
+// Two-pass quantizer: up to 256 colours into `out` (256 entries) and their number into
+// *colours; with `makeImage` the new 8-bit DIB, otherwise (or when it cannot be made) `dib`.
+KELDLL_API HGLOBAL quant2(WORD* colours, PALETTEENTRY* out, HGLOBAL dib, int makeImage);
+KELDLL_API HGLOBAL q2dither(HGLOBAL dib, HPALETTE palette);
+
+// ---- Dithering --------------------------------------------------------------------------
+KELDLL_API HGLOBAL DitherDib(HWND statusOwner, HGLOBAL dib, HPALETTE palette, const char* fileName);
+KELDLL_API HGLOBAL DitherColorDib(HWND statusOwner, HGLOBAL dib, HPALETTE source, HPALETTE target,
+                                  const char* fileName);
+
 // ---- Status box, progress and messages --------------------------------------------------
 KELDLL_API HWND DisplayStatusBox(HWND wnd, WORD* continueFlag, int ignored);
 KELDLL_API WORD UpdateStatus(DWORD done, DWORD total);

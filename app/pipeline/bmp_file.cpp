@@ -23,14 +23,21 @@ bool failWith(std::string* error, const char* why)
     return false;
 }
 
-} // namespace
+struct Layout {
+    uint32_t headerSize;
+    size_t table, pixels;
+    uint32_t pixelOffset;
+    bool fillImageSize; // uncompressed 40-byte header: the image size field is made exact
+};
 
-HGLOBAL bmpFromBytes(const unsigned char* data, size_t size, std::string* error)
+// Where the parts of a BMP file lie, checked against the file's size. Needs only the bytes up to
+// the end of the colour table (`available` of them at `data`).
+bool parseLayout(const unsigned char* data, size_t available, uint64_t size, Layout* out, std::string* error)
 {
-    if (size < kFileHeader + 12 || data[0] != 'B' || data[1] != 'M')
-        return failWith(error, "not a BMP file"), nullptr;
+    if (size < kFileHeader + 12 || available < kFileHeader + 12 || data[0] != 'B' || data[1] != 'M')
+        return failWith(error, "not a BMP file");
     const unsigned char* dib = data + kFileHeader;
-    const size_t dibSize = size - kFileHeader;
+    const uint64_t dibSize = size - kFileHeader;
     const uint32_t headerSize = kel::getU32(dib);
     uint32_t width, bits, compression = BI_RGB, coloursUsed = 0, entrySize;
     int32_t height;
@@ -40,8 +47,8 @@ HGLOBAL bmpFromBytes(const unsigned char* data, size_t size, std::string* error)
         bits = kel::getU16(dib + 10);
         entrySize = 3;
     } else if (headerSize == 40) {
-        if (dibSize < 40)
-            return failWith(error, "truncated BMP header"), nullptr;
+        if (dibSize < 40 || available < kFileHeader + 40)
+            return failWith(error, "truncated BMP header");
         width = uint32_t(kel::getI32(dib + 4));
         height = kel::getI32(dib + 8);
         bits = kel::getU16(dib + 14);
@@ -49,15 +56,15 @@ HGLOBAL bmpFromBytes(const unsigned char* data, size_t size, std::string* error)
         coloursUsed = kel::getU32(dib + 32);
         entrySize = 4;
     } else {
-        return failWith(error, "unsupported BMP header size"), nullptr;
+        return failWith(error, "unsupported BMP header size");
     }
     const bool rle = (compression == BI_RLE8 && bits == 8) || (compression == BI_RLE4 && bits == 4);
     if (int32_t(width) <= 0 || height <= 0 || (bits != 1 && bits != 4 && bits != 8 && bits != 24) ||
         (compression != BI_RGB && !rle))
-        return failWith(error, "unsupported BMP layout"), nullptr;
+        return failWith(error, "unsupported BMP layout");
     const uint64_t maxColours = bits <= 8 ? (1u << bits) : 256;
     if (coloursUsed > maxColours)
-        return failWith(error, "BMP colour count out of range"), nullptr;
+        return failWith(error, "BMP colour count out of range");
 
     // Colour table as the DIB rules count it, pixel bytes as the header or the row size gives them.
     const uint64_t colours = coloursUsed ? coloursUsed : (bits <= 8 ? (1u << bits) : 0);
@@ -69,16 +76,29 @@ HGLOBAL bmpFromBytes(const unsigned char* data, size_t size, std::string* error)
     const uint32_t pixelOffset = kel::getU32(data + 10);
     if (pixels == 0 || pixels > kel::kMaxImageBytes || headerSize + table > dibSize ||
         pixelOffset < kFileHeader + headerSize + table || uint64_t(pixelOffset) + pixels > size)
-        return failWith(error, "truncated or inconsistent BMP file"), nullptr;
+        return failWith(error, "truncated or inconsistent BMP file");
 
-    kel::GlobalMem block = kel::GlobalMem::alloc(SIZE_T(headerSize + table + pixels));
+    if (kFileHeader + headerSize + table > available)
+        return failWith(error, "truncated or inconsistent BMP file");
+    *out = Layout{headerSize, size_t(table), size_t(pixels), pixelOffset, headerSize == 40 && !rle};
+    return true;
+}
+
+} // namespace
+
+HGLOBAL bmpFromBytes(const unsigned char* data, size_t size, std::string* error)
+{
+    Layout l;
+    if (!parseLayout(data, size, size, &l, error))
+        return nullptr;
+    kel::GlobalMem block = kel::GlobalMem::alloc(SIZE_T(l.headerSize + l.table + l.pixels));
     kel::GlobalLocked<unsigned char> p(block.get());
     if (!p)
         return failWith(error, "out of memory"), nullptr;
-    std::memcpy(p.get(), dib, size_t(headerSize + table));
-    std::memcpy(p.get() + headerSize + table, data + pixelOffset, size_t(pixels));
-    if (headerSize == 40 && !rle)
-        kel::putU32(p.get() + 20, uint32_t(pixels));
+    std::memcpy(p.get(), data + kFileHeader, l.headerSize + l.table);
+    std::memcpy(p.get() + l.headerSize + l.table, data + l.pixelOffset, l.pixels);
+    if (l.fillImageSize)
+        kel::putU32(p.get() + 20, uint32_t(l.pixels));
     return block.release();
 }
 
@@ -106,10 +126,29 @@ bool bmpToBytes(HGLOBAL dib, std::string* bytes, std::string* error)
 
 HGLOBAL readBmpFile(const char* path, std::string* error)
 {
-    std::vector<uint8_t> bytes;
-    if (!kel::readWholeFile(path, &bytes))
+    // The headers and colour table first, then the pixels straight into the image's block: a
+    // large image is not held twice.
+    kel::File f = kel::File::openRead(path);
+    const int64_t size = f ? f.size() : -1;
+    if (size < 0)
         return failWith(error, "cannot read the file"), nullptr;
-    return bmpFromBytes(bytes.data(), bytes.size(), error);
+    unsigned char head[kFileHeader + 40 + 256 * 4];
+    const size_t headBytes = size_t(std::min<int64_t>(size, int64_t(sizeof head)));
+    if (f.readAt(0, head, headBytes) != int64_t(headBytes))
+        return failWith(error, "cannot read the file"), nullptr;
+    Layout l;
+    if (!parseLayout(head, headBytes, uint64_t(size), &l, error))
+        return nullptr;
+    kel::GlobalMem block = kel::GlobalMem::alloc(SIZE_T(l.headerSize + l.table + l.pixels));
+    kel::GlobalLocked<unsigned char> p(block.get());
+    if (!p)
+        return failWith(error, "out of memory"), nullptr;
+    std::memcpy(p.get(), head + kFileHeader, l.headerSize + l.table);
+    if (f.readAt(l.pixelOffset, p.get() + l.headerSize + l.table, l.pixels) != int64_t(l.pixels))
+        return failWith(error, "cannot read the file"), nullptr;
+    if (l.fillImageSize)
+        kel::putU32(p.get() + 20, uint32_t(l.pixels));
+    return block.release();
 }
 
 bool writeBmpFile(const char* path, HGLOBAL dib, std::string* error)
