@@ -229,9 +229,17 @@ DialogAnswerer::~DialogAnswerer()
 LRESULT CALLBACK DialogAnswerer::hook(int code, WPARAM wParam, LPARAM lParam)
 {
     DialogAnswerer* self = t_answerer;
-    if (code == HCBT_ACTIVATE && self) {
-        HWND dlg = reinterpret_cast<HWND>(wParam);
+    HWND wnd = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_DESTROYWND && self)
+        std::erase(self->answered_, wnd);
+    // Only dialogs of this thread: closing a window here can activate another program's window
+    // through this thread's hook. A dialog is activated again when another program took the
+    // foreground meanwhile: it has been answered already.
+    if (code == HCBT_ACTIVATE && self && GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId() &&
+        std::find(self->answered_.begin(), self->answered_.end(), wnd) == self->answered_.end()) {
+        HWND dlg = wnd;
         if (isDialogClass(dlg)) {
+            self->answered_.push_back(dlg);
             self->shown_.push_back(describeDialog(dlg));
             if (self->onShow_)
                 self->onShow_(dlg);
@@ -300,7 +308,7 @@ void DialogWatcher::poll()
                 continue;
         }
         Shown s = describeDialog(wnd);
-        const bool take = accept_ ? accept_(s) : s.threadId != ownerThread_;
+        const bool take = accept_ ? accept_(s) : s.processId == GetCurrentProcessId() && s.threadId != ownerThread_;
         if (!take)
             continue;
         answerDialog(wnd, answer_);

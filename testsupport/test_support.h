@@ -90,11 +90,14 @@ private:
     int answer_;
     std::function<void(HWND)> onShow_;
     std::vector<Shown> shown_;
+    std::vector<HWND> answered_; // answered and not yet destroyed
 };
 
 // Answers dialogs (class #32770) shown by other threads or processes: a thread of its own looks
 // at the top-level windows every 50 ms and answers each new visible dialog that `accept` takes
-// (default: every dialog not owned by the thread that made the watcher) with WM_COMMAND(answer).
+// with WM_COMMAND(answer). By default it takes the dialogs of this process that the thread which
+// made the watcher does not own; dialogs of another process need an `accept` that names them
+// (test programs run side by side and must not answer each other's dialogs).
 class DialogWatcher {
 public:
     explicit DialogWatcher(int answer = IDOK, std::function<bool(const Shown&)> accept = {});
