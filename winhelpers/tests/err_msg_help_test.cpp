@@ -249,11 +249,20 @@ TEST(ErrMsgHelp, WaitCursorWhileCreatedPreviousCursorAfterwards)
     EXPECT_EQ(cross, GetCursor());
 }
 
+// Dialogs of the help viewer's process.
+bool isHelpViewers(const kt::Shown& s)
+{
+    DWORD viewer = 0;
+    if (HWND main = FindWindowA("MS_WINHELP", nullptr))
+        GetWindowThreadProcessId(main, &viewer);
+    return viewer && s.processId == viewer;
+}
+
 // Wine's help viewer cannot find the file and asks (in its own process) whether to look for it:
 // the watcher answers No, the viewer ends, and the dialog, which stays, is answered with OK.
 TEST(ErrMsgHelp, HelpButtonOpensTheHelpFileAndTheDialogStays)
 {
-    kt::DialogWatcher viewer(IDNO);
+    kt::DialogWatcher viewer(IDNO, isHelpViewers);
     kt::DialogAnswerer answer(IDOK, [](HWND dlg) {
         PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_EMH_HELP, BN_CLICKED), 0);
     });
@@ -269,7 +278,7 @@ TEST(ErrMsgHelp, HelpButtonOpensTheHelpFileAndTheDialogStays)
 
 TEST(ErrMsgHelp, HelpButtonWithoutHelpFileDoesNothing)
 {
-    kt::DialogWatcher viewer(IDNO);
+    kt::DialogWatcher viewer(IDNO, isHelpViewers);
     kt::DialogAnswerer answer(3, [](HWND dlg) {
         PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_EMH_HELP, BN_CLICKED), 0);
     });
