@@ -2,6 +2,7 @@
 #include "imagecore_internal.h"
 #include "keldll.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -40,7 +41,7 @@ const char* const kDibErrors[] = {
     "Error writing file!",
 };
 
-HCURSOR g_previousCursor;
+std::atomic<HCURSOR> g_previousCursor{nullptr}; // current when the wait cursor was last set
 
 } // namespace
 
@@ -79,8 +80,9 @@ int DIBError(int number)
 HCURSOR Hourglass(int on)
 {
     if (on) {
-        g_previousCursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-        return g_previousCursor;
+        const HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        g_previousCursor = previous;
+        return previous;
     }
     return SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 }

@@ -3,9 +3,11 @@
 #include "file_io.h"
 #include "keldll.h"
 #include "kel_messages.h"
+#include "win_raii.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -146,6 +148,69 @@ std::string StatusFrame::partText(int part) const
     return text;
 }
 
+const ShownControl* Shown::control(int id) const
+{
+    for (const ShownControl& c : controls)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
+
+Shown describeDialog(HWND dlg)
+{
+    Shown s;
+    char text[1024] = "";
+    GetWindowTextA(dlg, text, sizeof text);
+    s.title = text;
+    text[0] = 0;
+    GetDlgItemTextA(dlg, 0xFFFF, text, sizeof text);
+    s.text = text;
+    s.threadId = GetWindowThreadProcessId(dlg, &s.processId);
+    for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        ShownControl control;
+        char cls[64] = "";
+        GetClassNameA(c, cls, sizeof cls);
+        control.cls = cls;
+        control.id = GetDlgCtrlID(c);
+        text[0] = 0;
+        GetWindowTextA(c, text, sizeof text);
+        control.text = text;
+        const LONG style = GetWindowLongA(c, GWL_STYLE);
+        control.visible = (style & WS_VISIBLE) != 0;
+        if (!_stricmp(cls, "Button") && control.visible && (style & 0x0F) <= BS_DEFPUSHBUTTON)
+            s.buttons.push_back(control.text);
+        s.controls.push_back(control);
+    }
+    return s;
+}
+
+namespace {
+
+void answerDialog(HWND dlg, int answer)
+{
+    if (answer == DialogAnswerer::kEscapeKey) {
+        PostMessageA(dlg, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageA(dlg, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    } else {
+        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+    }
+}
+
+BOOL CALLBACK collectWindow(HWND wnd, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(wnd);
+    return TRUE;
+}
+
+bool isDialogClass(HWND wnd)
+{
+    char cls[32] = "";
+    GetClassNameA(wnd, cls, sizeof cls);
+    return !strcmp(cls, "#32770");
+}
+
+} // namespace
+
 thread_local DialogAnswerer* t_answerer = nullptr;
 
 DialogAnswerer::DialogAnswerer(int answer, std::function<void(HWND)> onShow)
@@ -164,34 +229,99 @@ DialogAnswerer::~DialogAnswerer()
 LRESULT CALLBACK DialogAnswerer::hook(int code, WPARAM wParam, LPARAM lParam)
 {
     DialogAnswerer* self = t_answerer;
-    if (code == HCBT_ACTIVATE && self) {
-        HWND dlg = reinterpret_cast<HWND>(wParam);
-        char cls[32] = "";
-        GetClassNameA(dlg, cls, sizeof cls);
-        if (!strcmp(cls, "#32770")) {
-            Shown s;
-            char text[1024] = "";
-            GetWindowTextA(dlg, text, sizeof text);
-            s.title = text;
-            text[0] = 0;
-            GetDlgItemTextA(dlg, 0xFFFF, text, sizeof text);
-            s.text = text;
-            for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-                char ccls[32] = "";
-                GetClassNameA(c, ccls, sizeof ccls);
-                LONG style = GetWindowLongA(c, GWL_STYLE);
-                if (!_stricmp(ccls, "Button") && (style & WS_VISIBLE) && (style & 0x0F) <= BS_DEFPUSHBUTTON) {
-                    GetWindowTextA(c, text, sizeof text);
-                    s.buttons.push_back(text);
-                }
-            }
-            self->shown_.push_back(s);
+    HWND wnd = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_DESTROYWND && self)
+        std::erase(self->answered_, wnd);
+    // Only dialogs of this thread: closing a window here can activate another program's window
+    // through this thread's hook. A dialog is activated again when another program took the
+    // foreground meanwhile: it has been answered already.
+    if (code == HCBT_ACTIVATE && self && GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId() &&
+        std::find(self->answered_.begin(), self->answered_.end(), wnd) == self->answered_.end()) {
+        HWND dlg = wnd;
+        if (isDialogClass(dlg)) {
+            self->answered_.push_back(dlg);
+            self->shown_.push_back(describeDialog(dlg));
             if (self->onShow_)
                 self->onShow_(dlg);
-            PostMessageA(dlg, WM_COMMAND, WPARAM(self->answer_), 0);
+            answerDialog(dlg, self->answer_);
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+DialogWatcher::DialogWatcher(int answer, std::function<bool(const Shown&)> accept)
+    : answer_(answer), accept_(std::move(accept)), ownerThread_(GetCurrentThreadId())
+{
+    InitializeCriticalSection(&lock_);
+    stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+}
+
+DialogWatcher::~DialogWatcher()
+{
+    SetEvent(stop_);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    CloseHandle(stop_);
+    DeleteCriticalSection(&lock_);
+}
+
+std::vector<Shown> DialogWatcher::shown() const
+{
+    kel::CriticalLock hold(lock_);
+    return shown_;
+}
+
+bool DialogWatcher::waitForAnswered(size_t count, DWORD ms) const
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        {
+            kel::CriticalLock hold(lock_);
+            if (shown_.size() >= count)
+                return true;
+        }
+        if (GetTickCount() - start > ms)
+            return false;
+        Sleep(20);
+    }
+}
+
+DWORD WINAPI DialogWatcher::run(void* p)
+{
+    auto* self = static_cast<DialogWatcher*>(p);
+    while (WaitForSingleObject(self->stop_, 50) == WAIT_TIMEOUT)
+        self->poll();
+    return 0;
+}
+
+void DialogWatcher::poll()
+{
+    std::vector<HWND> windows;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));
+    for (HWND wnd : windows) {
+        if (!IsWindowVisible(wnd) || !isDialogClass(wnd))
+            continue;
+        {
+            kel::CriticalLock hold(lock_);
+            if (std::find(answered_.begin(), answered_.end(), wnd) != answered_.end())
+                continue;
+        }
+        Shown s = describeDialog(wnd);
+        const bool take = accept_ ? accept_(s) : s.processId == GetCurrentProcessId() && s.threadId != ownerThread_;
+        if (!take)
+            continue;
+        answerDialog(wnd, answer_);
+        kel::CriticalLock hold(lock_);
+        answered_.push_back(wnd);
+        shown_.push_back(std::move(s));
+    }
+}
+
+void typeText(HWND control, const std::string& text)
+{
+    for (unsigned char c : text)
+        PostMessageA(control, WM_CHAR, c, 1);
 }
 
 namespace {
