@@ -15,5 +15,7 @@ int fail(const std::string& message);
 void printLine(const std::string& line);
 
 int catalogCommand(const Args& args);
+int infoCommand(const Args& args);
+int convertCommand(const Args& args);
 
 } // namespace kelcli

@@ -27,7 +27,9 @@ namespace {
 
 const char kUsage[] =
     "usage: kelcli catalog dump CATFILE\n"
-    "       kelcli catalog rebuild-index CATFILE\n";
+    "       kelcli catalog rebuild-index CATFILE\n"
+    "       kelcli info FILE\n"
+    "       kelcli convert IN OUT [--quality Q] [--progressive]\n";
 
 } // namespace
 
@@ -44,6 +46,10 @@ int main(int argc, char** argv)
     args.erase(args.begin());
     if (command == "catalog")
         return kelcli::catalogCommand(args);
+    if (command == "info")
+        return kelcli::infoCommand(args);
+    if (command == "convert")
+        return kelcli::convertCommand(args);
     std::fputs(kUsage, stderr);
     return 2;
 }
