@@ -1,5 +1,6 @@
 #include "robustness.h"
 
+#include "import_patch.h"
 #include "test_support.h"
 #include "win_raii.h"
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 
 namespace kt::robust {
@@ -89,9 +91,7 @@ void* hookCalloc(size_t count, size_t n)
 }
 void* hookRealloc(void* p, size_t n) { return note(n), realRealloc(p, n); }
 
-template <typename T> void* asPointer(T fn) { return reinterpret_cast<void*>(reinterpret_cast<void (*)()>(fn)); }
-
-// Points every import of `module` named like one of the allocators at its watcher (once per module).
+// Points the codec library's allocators at their watchers, once per library, for the process.
 void watchAllocations(HMODULE module)
 {
     static std::mutex lock;
@@ -105,43 +105,26 @@ void watchAllocations(HMODULE module)
         void* hook;
         void** real;
     } hooks[] = {
-        {"GlobalAlloc", asPointer(hookGlobalAlloc), reinterpret_cast<void**>(&realGlobalAlloc)},
-        {"GlobalReAlloc", asPointer(hookGlobalReAlloc), reinterpret_cast<void**>(&realGlobalReAlloc)},
-        {"LocalAlloc", asPointer(hookLocalAlloc), reinterpret_cast<void**>(&realLocalAlloc)},
-        {"LocalReAlloc", asPointer(hookLocalReAlloc), reinterpret_cast<void**>(&realLocalReAlloc)},
-        {"HeapAlloc", asPointer(hookHeapAlloc), reinterpret_cast<void**>(&realHeapAlloc)},
-        {"HeapReAlloc", asPointer(hookHeapReAlloc), reinterpret_cast<void**>(&realHeapReAlloc)},
-        {"VirtualAlloc", asPointer(hookVirtualAlloc), reinterpret_cast<void**>(&realVirtualAlloc)},
-        {"malloc", asPointer(hookMalloc), reinterpret_cast<void**>(&realMalloc)},
-        {"calloc", asPointer(hookCalloc), reinterpret_cast<void**>(&realCalloc)},
-        {"realloc", asPointer(hookRealloc), reinterpret_cast<void**>(&realRealloc)},
+        {"GlobalAlloc", functionPointer(hookGlobalAlloc), reinterpret_cast<void**>(&realGlobalAlloc)},
+        {"GlobalReAlloc", functionPointer(hookGlobalReAlloc), reinterpret_cast<void**>(&realGlobalReAlloc)},
+        {"LocalAlloc", functionPointer(hookLocalAlloc), reinterpret_cast<void**>(&realLocalAlloc)},
+        {"LocalReAlloc", functionPointer(hookLocalReAlloc), reinterpret_cast<void**>(&realLocalReAlloc)},
+        {"HeapAlloc", functionPointer(hookHeapAlloc), reinterpret_cast<void**>(&realHeapAlloc)},
+        {"HeapReAlloc", functionPointer(hookHeapReAlloc), reinterpret_cast<void**>(&realHeapReAlloc)},
+        {"VirtualAlloc", functionPointer(hookVirtualAlloc), reinterpret_cast<void**>(&realVirtualAlloc)},
+        {"malloc", functionPointer(hookMalloc), reinterpret_cast<void**>(&realMalloc)},
+        {"calloc", functionPointer(hookCalloc), reinterpret_cast<void**>(&realCalloc)},
+        {"realloc", functionPointer(hookRealloc), reinterpret_cast<void**>(&realRealloc)},
     };
-    auto* base = reinterpret_cast<uint8_t*>(module);
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (!dir.VirtualAddress)
-        return;
-    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
-        if (!d->OriginalFirstThunk)
+    static std::vector<std::unique_ptr<ImportPatch>> patches; // kept for the life of the process
+    for (Hook& h : hooks) {
+        void* previous = nullptr;
+        auto patch = std::make_unique<ImportPatch>(module, h.name, h.hook, &previous);
+        if (!patch->patched())
             continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            const char* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
-            for (Hook& h : hooks) {
-                if (std::strcmp(name, h.name) != 0)
-                    continue;
-                DWORD old;
-                VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
-                if (!*h.real)
-                    *h.real = reinterpret_cast<void*>(slots->u1.Function);
-                slots->u1.Function = reinterpret_cast<uintptr_t>(h.hook);
-                VirtualProtect(&slots->u1.Function, sizeof(void*), old, &old);
-            }
-        }
+        if (!*h.real)
+            *h.real = previous;
+        patches.push_back(std::move(patch));
     }
 }
 

@@ -1,6 +1,7 @@
 // Reading PCX files: every variant against reference decodes, the palette rules, run-length
 // edge cases, technical information, absurd headers and cancelling.
 #include "file_io.h"
+#include "import_patch.h"
 #include "kelpcx.h"
 #include "keldll.h"
 #include "pcx_test_files.h"
@@ -286,6 +287,37 @@ TEST(PcxRead, AbsurdHeadersGiveNoImage)
         f.close();
         EXPECT_FALSE(open(path).dib);
     }
+}
+
+// Memory running out: the information record shows "Create bit map failed" (only with warnings
+// on); the image appends the application's text 1017 to the technical information.
+TEST(PcxRead, OutOfMemoryIsReportedWhereThePartSays)
+{
+    struct Fail {
+        static HGLOBAL WINAPI alloc(UINT, SIZE_T) { return nullptr; }
+        static HGLOBAL WINAPI realloc(HGLOBAL, SIZE_T, UINT) { return nullptr; }
+    };
+    HMODULE pcx = GetModuleHandleA("KELPCX32.dll");
+    const std::string path = kt::fixture("pcx\\nb_8bit.pcx");
+    {
+        kt::ImportPatch patch(pcx, "GlobalAlloc", kt::functionPointer(Fail::alloc));
+        ASSERT_TRUE(patch.patched());
+        kt::DialogAnswerer answerer;
+        kel::File f = kel::File::openRead(path.c_str());
+        EXPECT_EQ(ReadPCXBitmapInfo(f.get(), nullptr, nullptr, 1), nullptr);
+        ASSERT_EQ(answerer.shown().size(), 1u);
+        EXPECT_EQ(answerer.shown()[0].text, "Create bit map failed");
+        SetFilePointerEx(f.get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN);
+        EXPECT_EQ(ReadPCXBitmapInfo(f.get(), nullptr, nullptr, 0), nullptr);
+        EXPECT_EQ(answerer.shown().size(), 1u) << "no message with warnings off";
+    }
+    kt::ImportPatch patch(pcx, "GlobalReAlloc", kt::functionPointer(Fail::realloc));
+    ASSERT_TRUE(patch.patched());
+    Decoded d = open(path);
+    EXPECT_FALSE(d.dib);
+    const std::string last = "Insufficient memory available\r\n";
+    ASSERT_GE(d.tech.size(), last.size());
+    EXPECT_EQ(d.tech.substr(d.tech.size() - last.size()), last) << d.tech;
 }
 
 TEST(PcxRead, MissingFileGivesNull)
