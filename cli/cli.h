@@ -20,5 +20,7 @@ int volumeCommand(const Args& args);
 int profileCommand(const Args& args);
 int quantizeCommand(const Args& args);
 int ditherCommand(const Args& args);
+int infoCommand(const Args& args);
+int convertCommand(const Args& args);
 
 } // namespace kelcli

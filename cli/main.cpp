@@ -33,7 +33,9 @@ const char kUsage[] =
     "       kelcli profile get KEY | set KEY VALUE\n"
     "       (path, volume, profile: --app NAME and --ini FILE choose another profile)\n"
     "       kelcli quantize IN.bmp OUT.bmp [--colors N] [--method median|twopass]\n"
-    "       kelcli dither IN.bmp OUT.bmp --mono | --palette PAL.bmp\n";
+    "       kelcli dither IN.bmp OUT.bmp --mono | --palette PAL.bmp\n"
+    "       kelcli info FILE\n"
+    "       kelcli convert IN OUT [--quality Q] [--progressive]\n";
 
 } // namespace
 
@@ -60,6 +62,10 @@ int main(int argc, char** argv)
         return kelcli::quantizeCommand(args);
     if (command == "dither")
         return kelcli::ditherCommand(args);
+    if (command == "info")
+        return kelcli::infoCommand(args);
+    if (command == "convert")
+        return kelcli::convertCommand(args);
     std::fputs(kUsage, stderr);
     return 2;
 }

@@ -3,7 +3,7 @@
 #include "cli.h"
 #include "kelgrove_state.h"
 #include "kelnet.h"
-#include "messages_to_stderr.h"
+#include "message_relay.h"
 
 #include <cstring>
 
@@ -25,9 +25,9 @@ int pathCommand(const Args& arguments)
     if (args[0] == "to-net") {
         ConvertToNet(path); // a path with no network form is printed as it is
     } else {
-        MessagesToStderr messages; // "cannot be located" goes to stderr
+        MessageRelay messages(IDOK); // the libraries go on as after an OK; the text is the error
         if (!ConvertToLocal(path))
-            return 2;
+            return fail(messages.last().empty() ? "cannot find a local path for " + args[1] : messages.last());
     }
     printLine(path);
     return 0;

@@ -29,16 +29,18 @@ function(kel_library name)
     add_dependencies(${name}_imports ${name}_deflib)
 endfunction()
 
-# kel_test(name SOURCES ... LINKS ...)
+# kel_test(name SOURCES ... LINKS ... [PROPERTIES ...])
 # A GoogleTest program; it carries the application's resources so that libraries can load
 # their texts through the test's own instance. Tests are discovered at test time through Wine.
+# PROPERTIES are extra ctest properties of its tests (for example RESOURCE_LOCK KELJPEG for
+# programs that take the system-wide JPEG mutex, which one test holds for ten seconds).
 function(kel_test name)
-    cmake_parse_arguments(K "" "" "SOURCES;LINKS" ${ARGN})
+    cmake_parse_arguments(K "" "" "SOURCES;LINKS;PROPERTIES" ${ARGN})
     add_executable(${name} ${K_SOURCES})
     target_link_libraries(${name} PRIVATE ${K_LINKS} kel_resources kel_testsupport gtest_main gmock)
     if(KEL_RUN_TESTS)
         gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-            PROPERTIES TIMEOUT 120 ENVIRONMENT "KEL_TESTDATA=Z:${KEL_TESTDATA_WIN}")
+            PROPERTIES TIMEOUT 120 ENVIRONMENT "KEL_TESTDATA=Z:${KEL_TESTDATA_WIN}" ${K_PROPERTIES})
     endif()
 endfunction()
 

@@ -27,6 +27,18 @@ std::string testData(const std::string& relative)
     return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? std::string() : path;
 }
 
+std::string fixture(const std::string& relative)
+{
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    std::string path(exe);
+    path = path.substr(0, path.find_last_of('\\')) + "\\..\\fixtures\\" + relative;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES ? std::string() : path;
+}
+
 TempDir::TempDir()
 {
     static std::atomic<int> counter{0};

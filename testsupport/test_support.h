@@ -16,6 +16,10 @@ namespace kt {
 // Path of a file of the shared sample set (Windows form); empty when the set is not there.
 std::string testData(const std::string& relative);
 
+// Path of a file the build made for the tests (the fixture scripts' output, build/<arch>/fixtures,
+// Windows form); empty when it is not there.
+std::string fixture(const std::string& relative);
+
 // A fresh empty folder for one test, removed with everything in it when the object goes.
 class TempDir {
 public:

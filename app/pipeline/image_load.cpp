@@ -1,0 +1,178 @@
+#include "image_load.h"
+
+#include "bmp_file.h"
+#include "file_io.h"
+#include "format_detect.h"
+#include "jpeg_options.h"
+#include "keldll.h"
+#include "kelint.h"
+#include "win_raii.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+namespace pipeline {
+
+namespace {
+
+std::string techText(HGLOBAL tech)
+{
+    kel::GlobalLocked<uint8_t> p(tech);
+    if (!p || GlobalSize(tech) < 8)
+        return {};
+    uint32_t length;
+    std::memcpy(&length, p.get() + 4, 4);
+    length = std::min<uint32_t>(length, uint32_t(GlobalSize(tech) - 8));
+    return std::string(reinterpret_cast<const char*>(p.get()) + 8, length);
+}
+
+const char* bmpFormatName(HGLOBAL dib)
+{
+    kel::GlobalLocked<BITMAPINFOHEADER> bi(dib);
+    if (!bi)
+        return "BMP";
+    if (bi->biSize == 12)
+        return "PM BMP";
+    if (bi->biCompression == BI_RLE8)
+        return "RLE8";
+    if (bi->biCompression == BI_RLE4)
+        return "RLE4";
+    return "BMP";
+}
+
+// One load in progress: the phases share the file, the technical information and the codec state.
+class Load {
+public:
+    Load(const std::string& path, const ReadOptions& options) : path_(path), options_(options)
+    {
+        jpeg_.scaleDenominator = options.jpegScale;
+    }
+    ~Load()
+    {
+        if (record_)
+            GlobalFree(record_);
+        if (bmp_)
+            GlobalFree(bmp_);
+        if (tech_)
+            GlobalFree(tech_);
+        // An information call of the JPEG library that was not followed by its open call
+        // still holds the JPEG mutex.
+        if (jpegHeld_)
+            ClearMutex();
+    }
+
+    bool information(ImageInfo* info, std::string* error)
+    {
+        kel::File file = kel::File::openRead(path_.c_str());
+        if (!file)
+            return fail(error, "cannot open " + path_);
+        std::string type = typeFromExtension(path_), sniffed;
+        SniffFormat(file.get(), &sniffed);
+        if (type.empty())
+            type = sniffed; // a type the signature only proposes is taken as the user would confirm it
+        bool ok = !type.empty() && call(type, file.get());
+        if (!ok && !sniffed.empty() && sniffed != type) {
+            type = sniffed;
+            ok = call(type, file.get());
+        }
+        if (!ok)
+            return fail(error, "Unrecognized or invalid file:" + path_ + "!");
+        type_ = type;
+        kel::GlobalLocked<BITMAPINFOHEADER> bi(record_);
+        info->type = type;
+        info->format = format_;
+        info->width = int(DIBWidth(bi.get()));
+        info->height = int(DIBHeight(bi.get()));
+        info->bits = DIBBitcount(bi.get());
+        info->colours = DIBNumColors(bi.get());
+        char line[160];
+        std::snprintf(line, sizeof line, "Format: %dx%dx%s %s \r\n\r\n", info->width, info->height,
+                      info->bits == 1 ? "2" : info->bits == 4 ? "16" : info->bits == 8 ? "256" : ">256", format_);
+        TechInfoU(&tech_, line);
+        info->techInfo = techText(tech_);
+        return true;
+    }
+
+    HGLOBAL decode(ImageInfo* info, std::string* error)
+    {
+        HGLOBAL dib = nullptr;
+        HPALETTE palette = nullptr;
+        switch (familyOf(type_)) {
+        case Family::Bmp: dib = std::exchange(bmp_, nullptr); break;
+        case Family::Pcx:
+            dib = OpenPCX(path_.c_str(), GetModuleHandleA(nullptr), format_, &record_, &tech_, &palette,
+                          options_.warnings);
+            break;
+        case Family::Jpeg:
+            dib = OpenJPEG(&jpeg_, path_.c_str());
+            jpegHeld_ = false;
+            break;
+        case Family::Other: break;
+        }
+        info->techInfo = techText(tech_);
+        if (!dib)
+            fail(error, "Unrecognized or invalid file:" + path_ + "!");
+        return dib;
+    }
+
+private:
+    // The information call of the type's codec; the record, format text and technical lines stay here.
+    bool call(const std::string& type, HANDLE file)
+    {
+        SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN);
+        format_[0] = 0;
+        switch (familyOf(type)) {
+        case Family::Bmp: {
+            std::string why;
+            bmp_ = readBmpFile(path_.c_str(), &why);
+            record_ = bmp_ ? CopyBitmapInfo(bmp_) : nullptr;
+            std::snprintf(format_, sizeof format_, "%s", bmp_ ? bmpFormatName(bmp_) : "");
+            break;
+        }
+        case Family::Pcx: record_ = ReadPCXBitmapInfo(file, format_, &tech_, options_.warnings); break;
+        case Family::Jpeg:
+            record_ = ReadJPEGBitmapInfo(&jpeg_, file, 1, 1, 2, format_);
+            jpegHeld_ = record_ != nullptr;
+            break;
+        case Family::Other: break;
+        }
+        return record_ != nullptr;
+    }
+
+    static bool fail(std::string* error, const std::string& why)
+    {
+        if (error)
+            *error = why;
+        return false;
+    }
+
+    std::string path_;
+    ReadOptions options_;
+    JpegOptions jpeg_;
+    std::string type_;
+    char format_[64] = "";
+    HGLOBAL record_ = nullptr;
+    HGLOBAL bmp_ = nullptr;
+    HGLOBAL tech_ = nullptr;
+    bool jpegHeld_ = false;
+};
+
+} // namespace
+
+bool readImageInfo(const std::string& path, ImageInfo* info, std::string* error, const ReadOptions& options)
+{
+    Load load(path, options);
+    return load.information(info, error);
+}
+
+HGLOBAL loadImage(const std::string& path, ImageInfo* info, std::string* error, const ReadOptions& options)
+{
+    Load load(path, options);
+    if (!load.information(info, error))
+        return nullptr;
+    return load.decode(info, error);
+}
+
+} // namespace pipeline

@@ -1,0 +1,50 @@
+#include "image_save.h"
+
+#include "bmp_file.h"
+#include "format_detect.h"
+#include "keldll.h"
+#include "kelint.h"
+#include "win_raii.h"
+
+namespace pipeline {
+
+namespace {
+
+bool fail(std::string* error, const std::string& why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+} // namespace
+
+bool saveImage(const std::string& path, HGLOBAL dib, const SaveOptions& options, std::string* error)
+{
+    const int format = FormatIndexFromName(path);
+    if (format == kBmp)
+        return writeBmpFile(path.c_str(), dib, error);
+    if (format != kPcx && format != kJpeg)
+        return fail(error, format < 0 ? "no writable format has the extension of " + path
+                                      : std::string("writing ") + writableDescription(format) +
+                                            " files is not available");
+    if (format == kJpeg) {
+        kel::GlobalLocked<uint8_t> header(dib);
+        if (!header || DIBBitcount(header.get()) < 8)
+            return fail(error, "JPEG compression cannot handle images less than 8 bits per pixel!");
+    }
+    const std::string temp = path + ".part~";
+    const int written = format == kPcx ? WritePCX(temp.c_str(), dib, options.formatFlags)
+                                       : WriteJPEG(temp.c_str(), dib, const_cast<JpegOptions*>(&options.jpeg));
+    if (!written) {
+        DeleteFileA(temp.c_str());
+        return fail(error, "Error writing file!");
+    }
+    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(temp.c_str());
+        return fail(error, "cannot replace " + path);
+    }
+    return true;
+}
+
+} // namespace pipeline

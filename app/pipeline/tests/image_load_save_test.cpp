@@ -1,0 +1,168 @@
+// Loading and saving through the pipeline with the real codec libraries: choice by extension,
+// then by signature, and saves that never leave a partial file.
+#include "bmp_file.h"
+#include "dib_builder.h"
+#include "image_load.h"
+#include "image_save.h"
+#include "keldll.h"
+#include "kelint.h"
+#include "reference_image.h"
+#include "test_support.h"
+#include "win_raii.h"
+
+#include <gtest/gtest.h>
+
+using namespace pipeline;
+
+namespace {
+
+class Pipeline : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitKelDll(&kt::testApp());
+        InitKelInt(&kt::testApp());
+    }
+    kt::TempDir dir;
+
+    std::string copyAs(const std::string& from, const char* name)
+    {
+        const std::string to = dir.file(name);
+        EXPECT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << from;
+        return to;
+    }
+};
+
+// Whether another thread could take the JPEG mutex (a load must never keep it).
+bool jpegMutexFree()
+{
+    struct Probe {
+        static DWORD WINAPI run(void* result)
+        {
+            HANDLE m = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "KELJPEG");
+            const DWORD w = WaitForSingleObject(m, 15000);
+            *static_cast<bool*>(result) = w == WAIT_OBJECT_0 || w == WAIT_ABANDONED;
+            if (*static_cast<bool*>(result))
+                ReleaseMutex(m);
+            CloseHandle(m);
+            return 0;
+        }
+    };
+    bool free = false;
+    kel::UniqueHandle t(CreateThread(nullptr, 0, Probe::run, &free, 0, nullptr));
+    WaitForSingleObject(t.get(), INFINITE);
+    return free;
+}
+
+} // namespace
+
+TEST_F(Pipeline, LoadsByExtensionThenBySignature)
+{
+    struct Case {
+        const char* fixture;
+        const char* name;
+        const char* type;
+        const char* format;
+    } cases[] = {
+        {"pcx\\nb_8bit.pcx", "a.pcx", "PCX", "PCX"},
+        {"pcx\\nb_8bit.pcx", "a.dat", "PCX", "PCX"},      // unknown extension: the signature proposes PCX
+        {"jpeg\\baseline.jpg", "b.jpg", "JPG", "JPEG"},
+        {"jpeg\\baseline.jpg", "b.pcx", "JPG", "JPEG"},   // the PCX reader refuses it; the signature says JPEG
+        {"jpeg\\photo.jpg", "c.jif", "JIF", "JPEG"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = copyAs(kt::fixture(c.fixture), c.name);
+        ImageInfo info;
+        std::string error;
+        kel::GlobalMem dib(loadImage(path, &info, &error));
+        ASSERT_TRUE(dib) << error;
+        EXPECT_EQ(info.type, c.type);
+        EXPECT_EQ(info.format, c.format);
+        kt::RgbImage want, got;
+        const std::string ref = kt::fixture(std::string(c.fixture).substr(0, std::string(c.fixture).rfind('.')) + ".ref.ppm");
+        ASSERT_TRUE(kt::readNetpbm(ref, &want));
+        ASSERT_TRUE(kt::dibToRgb(dib.get(), &got));
+        EXPECT_EQ(kt::firstDifference(want, got), "");
+        EXPECT_TRUE(jpegMutexFree());
+    }
+}
+
+TEST_F(Pipeline, InformationOnlyDescribesTheImageAndFreesTheJpegMutex)
+{
+    ImageInfo info;
+    std::string error;
+    ASSERT_TRUE(readImageInfo(kt::fixture("jpeg\\grey.jpg"), &info, &error)) << error;
+    EXPECT_EQ(info.format, "JPEG");
+    EXPECT_EQ(info.width, 61);
+    EXPECT_EQ(info.height, 47);
+    EXPECT_EQ(info.bits, 8);
+    EXPECT_EQ(info.colours, 256u);
+    EXPECT_EQ(info.techInfo, "Format: 61x47x256 JPEG \r\n\r\n");
+    EXPECT_TRUE(jpegMutexFree());
+
+    ASSERT_TRUE(readImageInfo(kt::fixture("jpeg\\photo.jpg"), &info, &error, ReadOptions{8, 0}));
+    EXPECT_EQ(info.width, 32) << "scaled thumbnail size";
+    EXPECT_EQ(info.height, 24);
+}
+
+TEST_F(Pipeline, UnrecognisedFilesAreRefused)
+{
+    const std::string path = dir.file("n.dat");
+    ASSERT_TRUE(kt::writeFile(path, std::vector<uint8_t>(2000, 0x33)));
+    ImageInfo info;
+    std::string error;
+    EXPECT_EQ(loadImage(path, &info, &error), nullptr);
+    EXPECT_EQ(error, "Unrecognized or invalid file:" + path + "!");
+}
+
+TEST_F(Pipeline, SavesEveryWritableFormatOfThisBuildAndReadsItBack)
+{
+    kel::GlobalMem dib(kt::makeDib(33, 21, 8, kt::spreadColours(256), kt::pattern(8, 256)));
+    kt::RgbImage original;
+    ASSERT_TRUE(kt::dibToRgb(dib.get(), &original));
+    for (const char* name : {"o.pcx", "o.bmp", "o.jpg"}) {
+        SCOPED_TRACE(name);
+        SaveOptions options;
+        options.jpeg.quality = 100;
+        std::string error;
+        ASSERT_TRUE(saveImage(dir.file(name), dib.get(), options, &error)) << error;
+        ImageInfo info;
+        kel::GlobalMem back(loadImage(dir.file(name), &info, &error));
+        ASSERT_TRUE(back) << error;
+        kt::RgbImage got;
+        ASSERT_TRUE(kt::dibToRgb(back.get(), &got));
+        if (std::string(name) != "o.jpg")
+            EXPECT_EQ(kt::firstDifference(original, got), "");
+        else
+            EXPECT_EQ(got.width, original.width);
+        EXPECT_EQ(GetFileAttributesA((dir.file(name) + ".part~").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+// A save that fails leaves the file that was there as it was, and no temporary file.
+TEST_F(Pipeline, FailedSaveLeavesThePreviousFile)
+{
+    const std::vector<uint8_t> previous(500, 0x5A);
+    for (const char* name : {"keep.pcx", "keep.jpg"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.file(name);
+        ASSERT_TRUE(kt::writeFile(path, previous));
+        kel::GlobalMem four(kt::makeDib(8, 8, 4, kt::spreadColours(16), kt::pattern(4, 16)));
+        kel::GlobalMem sixteen(kt::makeDib(8, 8, 24, {}, kt::pattern(24, 0)));
+        reinterpret_cast<BITMAPINFOHEADER*>(GlobalLock(sixteen.get()))->biBitCount = 16;
+        GlobalUnlock(sixteen.get());
+        std::string error;
+        EXPECT_FALSE(saveImage(path, sixteen.get(), SaveOptions{}, &error));
+        if (std::string(name) == "keep.jpg") {
+            EXPECT_FALSE(saveImage(path, four.get(), SaveOptions{}, &error));
+            EXPECT_EQ(error, "JPEG compression cannot handle images less than 8 bits per pixel!");
+        }
+        EXPECT_EQ(kt::readFile(path), previous);
+        EXPECT_EQ(GetFileAttributesA((path + ".part~").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    std::string error;
+    kel::GlobalMem dib(kt::makeDib(8, 8, 8, kt::spreadColours(256), kt::pattern(8, 256)));
+    EXPECT_FALSE(saveImage(dir.file("x.gif"), dib.get(), SaveOptions{}, &error));
+    EXPECT_EQ(error, "writing CompuServe GIF files is not available");
+}

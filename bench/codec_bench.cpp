@@ -1,0 +1,109 @@
+// Times the PCX and JPEG codecs in-process (the time of the codec's own work, without starting a
+// process): codec_bench WHAT FILE REPEATS, WHAT one of
+//   pcx-decode   OpenPCX of FILE                     pcx-encode  WritePCX of FILE's image
+//   jpeg-decode  information + open, full size       jpeg-thumb  the same at 1/8 of the size
+// Prints one line: WHAT, megapixels of the image, best and mean seconds per run.
+#include "file_io.h"
+#include "keldll.h"
+#include "keljpg.h"
+#include "kelpcx.h"
+#include "win_raii.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+namespace {
+
+double now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return double(t.QuadPart) / double(frequency.QuadPart);
+}
+
+HGLOBAL openPcx(const std::string& path)
+{
+    char format[8];
+    HGLOBAL tech = nullptr;
+    HGLOBAL dib = OpenPCX(path.c_str(), GetModuleHandleA(nullptr), format, nullptr, &tech, nullptr, 0);
+    if (tech)
+        GlobalFree(tech);
+    return dib;
+}
+
+HGLOBAL openJpeg(const std::string& path, int scale)
+{
+    JpegOptions options;
+    options.scaleDenominator = scale;
+    char format[8];
+    kel::File f = kel::File::openRead(path.c_str());
+    kel::GlobalMem info(ReadJPEGBitmapInfo(&options, f.get(), 1, 1, 2, format));
+    f.close();
+    return info ? OpenJPEG(&options, path.c_str()) : nullptr;
+}
+
+double megapixels(HGLOBAL dib)
+{
+    kel::GlobalLocked<BITMAPINFOHEADER> bi(dib);
+    return bi ? double(bi->biWidth) * double(bi->biHeight) / 1e6 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fputs("usage: codec_bench pcx-decode|pcx-encode|jpeg-decode|jpeg-thumb FILE REPEATS\n", stderr);
+        return 2;
+    }
+    const std::string what = argv[1], file = argv[2];
+    const int repeats = std::max(1, std::atoi(argv[3]));
+    AppState app{};
+    app.size = kAppStateSize;
+    app.appInstance = GetModuleHandleA(nullptr);
+    InitKelDll(&app);
+
+    kel::GlobalMem image;
+    const std::string out = file + ".bench-out.pcx";
+    std::function<bool()> run;
+    if (what == "pcx-decode") {
+        image.reset(openPcx(file));
+        run = [&] { return kel::GlobalMem(openPcx(file)).get() != nullptr; };
+    } else if (what == "pcx-encode") {
+        image.reset(openPcx(file));
+        run = [&] { return WritePCX(out.c_str(), image.get(), 1) == 1; };
+    } else if (what == "jpeg-decode" || what == "jpeg-thumb") {
+        const int scale = what == "jpeg-thumb" ? 8 : 1;
+        image.reset(openJpeg(file, 1));
+        run = [&, scale] { return kel::GlobalMem(openJpeg(file, scale)).get() != nullptr; };
+    } else {
+        std::fprintf(stderr, "codec_bench: unknown measurement %s\n", what.c_str());
+        return 2;
+    }
+    if (!image || !run()) { // the first run also warms the file cache
+        std::fprintf(stderr, "codec_bench: %s failed on %s\n", what.c_str(), file.c_str());
+        return 1;
+    }
+    double best = 1e30, total = 0;
+    for (int i = 0; i < repeats; ++i) {
+        const double start = now();
+        if (!run()) {
+            std::fprintf(stderr, "codec_bench: %s failed on run %d (error %lu)\n", what.c_str(), i + 2, GetLastError());
+            return 1;
+        }
+        const double t = now() - start;
+        best = std::min(best, t);
+        total += t;
+    }
+    std::printf("%s %.2f %.4f %.4f\n", what.c_str(), megapixels(image.get()), best, total / repeats);
+    DeleteFileA(out.c_str());
+    return 0;
+}

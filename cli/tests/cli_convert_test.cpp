@@ -1,0 +1,116 @@
+// kelcli info / convert, run as a separate process on the fixtures of the codecs.
+#include "file_io.h"
+#include "reference_image.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+int kelcli(const std::string& arguments, std::string* out = nullptr, std::string* err = nullptr)
+{
+    return kt::runProgram("kelcli.exe", arguments, out, err);
+}
+
+kt::RgbImage reference(const std::string& fixture)
+{
+    kt::RgbImage img;
+    EXPECT_TRUE(kt::readNetpbm(kt::fixture(fixture), &img)) << fixture;
+    return img;
+}
+
+// A converted file read back by converting it to BMP and decoding that independently.
+kt::RgbImage readBack(const kt::TempDir& dir, const std::string& path)
+{
+    const std::string bmp = dir.file("readback.bmp");
+    EXPECT_EQ(kelcli("convert " + quoted(path) + " " + quoted(bmp)), 0);
+    std::vector<uint8_t> b = kt::readFile(bmp);
+    kt::RgbImage img;
+    if (b.size() < 14)
+        return img;
+    HGLOBAL dib = GlobalAlloc(GHND, b.size() - 14);
+    std::memcpy(GlobalLock(dib), b.data() + 14, b.size() - 14);
+    GlobalUnlock(dib);
+    kt::dibToRgb(dib, &img);
+    GlobalFree(dib);
+    return img;
+}
+
+} // namespace
+
+TEST(KelcliInfo, PrintsTheFormatSizeDepthColoursAndTechnicalInformation)
+{
+    std::string out;
+    ASSERT_EQ(kelcli("info " + quoted(kt::fixture("pcx\\nb_packed4.pcx")), &out), 0);
+    EXPECT_NE(out.find("\"format\": \"PCX\", \"width\": 37, \"height\": 23, \"bits\": 4, \"colors\": 16"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\"techinfo\": \"Format: 37x23x16 PCX \\r\\n\\r\\n\""), std::string::npos) << out;
+    ASSERT_EQ(kelcli("info " + quoted(kt::fixture("jpeg\\prog.jpg")), &out), 0);
+    EXPECT_NE(out.find("\"format\": \"JPEG\", \"width\": 61, \"height\": 47, \"bits\": 24, \"colors\": 0"),
+              std::string::npos)
+        << out;
+}
+
+TEST(KelcliConvert, ConvertsBetweenPcxJpegAndBmp)
+{
+    kt::TempDir dir;
+    const std::string pcx = dir.file("a.pcx"), bmp = dir.file("a.bmp"), jpg = dir.file("a.jpg");
+    ASSERT_EQ(kelcli("convert " + quoted(kt::fixture("pcx\\im_truecolor.pcx")) + " " + quoted(bmp)), 0);
+    ASSERT_EQ(kelcli("convert " + quoted(bmp) + " " + quoted(pcx)), 0);
+    EXPECT_EQ(kt::firstDifference(reference("pcx\\im_truecolor.ref.ppm"), readBack(dir, pcx)), "");
+
+    ASSERT_EQ(kelcli("convert " + quoted(pcx) + " " + quoted(jpg) + " --quality 90 --progressive"), 0);
+    const std::vector<uint8_t> j = kt::readFile(jpg);
+    ASSERT_GT(j.size(), 4u);
+    EXPECT_EQ(j[0], 0xFF);
+    EXPECT_EQ(j[1], 0xD8);
+    bool progressive = false;
+    for (size_t i = 2; i + 1 < j.size() && !progressive; ++i)
+        progressive = j[i] == 0xFF && j[i + 1] == 0xC2;
+    EXPECT_TRUE(progressive);
+    EXPECT_EQ(readBack(dir, jpg).width, 37);
+
+    // JPEG in: the decode agrees with the reference decoder.
+    ASSERT_EQ(kelcli("convert " + quoted(kt::fixture("jpeg\\s444.jpg")) + " " + quoted(pcx)), 0);
+    EXPECT_EQ(kt::firstDifference(reference("jpeg\\s444.ref.ppm"), readBack(dir, pcx)), "");
+}
+
+// Any failure: exit 2 and one line on stderr; no output file, and an old one is kept as it was.
+TEST(KelcliConvert, FailuresSayWhyAndLeaveNoOutput)
+{
+    kt::TempDir dir;
+    const std::string garbage = dir.file("g.pcx"), out = dir.file("out.pcx"), kept = dir.file("kept.jpg");
+    ASSERT_TRUE(kt::writeFile(garbage, std::vector<uint8_t>(2000, 0x77)));
+    ASSERT_TRUE(kt::writeFile(kept, {1, 2, 3}));
+    struct Case {
+        std::string arguments;
+        std::string message;
+        std::string output;
+    } cases[] = {
+        {"convert " + quoted(garbage) + " " + quoted(out), "kelcli: Unrecognized or invalid file:" + garbage + "!\r\n",
+         out},
+        {"convert " + quoted(dir.file("none.pcx")) + " " + quoted(out), "kelcli: cannot open " + dir.file("none.pcx") + "\r\n",
+         out},
+        {"convert " + quoted(kt::fixture("pcx\\nb_packed4.pcx")) + " " + quoted(kept),
+         "kelcli: JPEG compression cannot handle images less than 8 bits per pixel!\r\n", kept},
+        {"convert " + quoted(kt::fixture("pcx\\nb_8bit.pcx")) + " " + quoted(dir.file("x.gif")),
+         "kelcli: writing CompuServe GIF files is not available\r\n", dir.file("x.gif")},
+        {"convert a.pcx b.pcx --quality 0", "kelcli: --quality takes 1 to 100\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        std::string err;
+        EXPECT_EQ(kelcli(c.arguments, nullptr, &err), 2);
+        EXPECT_EQ(err, c.message);
+        if (c.output == kept) {
+            EXPECT_EQ(kt::readFile(kept), (std::vector<uint8_t>{1, 2, 3}));
+        } else if (!c.output.empty()) {
+            EXPECT_EQ(GetFileAttributesA(c.output.c_str()), INVALID_FILE_ATTRIBUTES);
+        }
+    }
+}
