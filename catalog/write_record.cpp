@@ -208,6 +208,11 @@ int WriteCatalog(CatalogDescriptor* d, HWND owner, HGLOBAL thumbnail, HGLOBAL re
         if (!writeAt(h(d->hCat), offset + int64_t(n), freePart.data(), freePart.size()))
             return 0;
     }
+    // A long name that the record cannot carry is in the long-name file before the record has
+    // its name, so that a named record never lacks it.
+    if (!recordLongName.empty() && (!InsertLongCix(d, name.c_str(), recordLongName.c_str()) ||
+                                    (!longBytes && !writeLongNameFile(d))))
+        return 0;
     if (!writeAt(h(d->hCat), offset, nameField, sizeof nameField))
         return 0;
 
@@ -287,10 +292,9 @@ int WriteCatalog(CatalogDescriptor* d, HWND owner, HGLOBAL thumbnail, HGLOBAL re
         IndexEntry& at = entries(d)[position];
         if (at.longName && compareNames(longNameText(d, at.longName), recordLongName.c_str()) != 0)
             removeLongName(d, at.name, at.longName);
-        if (InsertLongCix(d, at.name, recordLongName.c_str()))
-            at.longName = longNames(d)[FindLongCix(d, recordLongName.c_str())].longName;
-        if (!longBytes)
-            writeLongNameFile(d); // the only place this long name is kept
+        const int known = FindLongCix(d, recordLongName.c_str());
+        if (known >= 0)
+            at.longName = longNames(d)[known].longName;
     }
     d->current = entries(d)[position];
     if (oldOffset >= 0) {
