@@ -48,6 +48,7 @@ struct Engine {
     bool markerOnDisk = false;       // the index file's header entry says so (see markIndexDirty)
     std::vector<uint8_t> headerRecord; // the header record as last read or written
     std::string shortName;           // GetLongShortName's buffer
+    std::string storedPassword;      // the password the catalog had when loaded
 };
 Engine& engine(CatalogDescriptor* d);
 void dropEngine(HGLOBAL indexBlock);

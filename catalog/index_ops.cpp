@@ -22,7 +22,9 @@ namespace {
 bool writeHeaderRecord(CatalogDescriptor* d)
 {
     Engine& e = engine(d);
-    const std::vector<uint8_t> bytes = catfmt::encodeHeaderRecord(d->catName, d->hasPassword || d->password[0] ? d->password : "");
+    // A catalog opened without its password ("Override Passwords") keeps the one it has.
+    const char* password = d->password[0] ? d->password : e.storedPassword.c_str();
+    const std::vector<uint8_t> bytes = catfmt::encodeHeaderRecord(d->catName, password);
     if (d->headerOffset >= 0 && e.headerRecord == bytes)
         return true;
     int64_t at = d->headerOffset;

@@ -453,6 +453,7 @@ Load loadIndex(CatalogDescriptor* d, Stored* stored)
         return Load::Failed;
     }
     engine(d).headerRecord.assign(headerRecord.begin(), headerRecord.end());
+    engine(d).storedPassword = stored->password == CAT_NO_PASSWORD ? "" : stored->password.substr(0, 8);
     d->headerOffset = headerOffset;
     d->headerSeen = headerSeen;
     buildSequence(d);
@@ -698,7 +699,8 @@ int OpenCatalog(CatalogDescriptor* d, int accessMode, int shareMode)
             failOpen(d, true);
             return 0;
         }
-        if (d->password[0] && !d->hasPassword && !stored.password.empty() == false) {
+        const bool overridden = app() && app()->overridePasswords;
+        if (d->password[0] && engine(d).storedPassword.empty() && !overridden) {
             char typed[16] = "";
             lstrcpynA(typed, d->password, 9);
             const int answer = message(mainWindow(), 5121, EMH_YESNO | EMH_FIELD | EMH_PASSWORD | EMH_QUESTION,
