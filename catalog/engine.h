@@ -49,6 +49,11 @@ struct Engine {
     std::vector<uint8_t> headerRecord; // the header record as last read or written
     std::string shortName;           // GetLongShortName's buffer
     std::string storedPassword;      // the password the catalog had when loaded
+    bool longNamesDirty = false;     // the long-name file does not hold the long-name index yet
+    int64_t freeSpace = -1;          // free disk space when last asked, less what was written since
+    HANDLE mapping = nullptr;        // a read-only view of the catalog file while it is open,
+    const uint8_t* view = nullptr;   //   so that lookups read records without file calls
+    int64_t viewBytes = 0;
 };
 Engine& engine(CatalogDescriptor* d);
 void dropEngine(HGLOBAL indexBlock);
@@ -100,6 +105,10 @@ void insertEntryAt(CatalogDescriptor* d, int position, const IndexEntry& e); // 
 
 // ---- Records ---------------------------------------------------------------------------------
 void releaseLock(CatalogDescriptor* d, bool showFailure);
+// `n` bytes of the catalog file at `offset` through the view (mapped again when the file grew);
+// null when they lie beyond the file or it cannot be mapped.
+const uint8_t* viewOf(CatalogDescriptor* d, int64_t offset, size_t n);
+void unmapCatalog(CatalogDescriptor* d);
 int64_t freeDiskSpace(const char* path);
 
 // ---- Keyword database and registry links (not present yet) ----------------------------------

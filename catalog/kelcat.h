@@ -66,6 +66,8 @@ KELCAT_API int OpenCatalog(CatalogDescriptor* d, int accessMode, int shareMode);
 KELCAT_API int CloseCatalog(CatalogDescriptor* d, HGLOBAL record, int final);
 KELCAT_API HGLOBAL LookupCatalog(CatalogDescriptor* d, const char* name, int lock);
 KELCAT_API HGLOBAL ReadCatalog(HANDLE catalogFile);
+// The thumbnail of the record last looked up (the file is at that record's thumbnail when it is
+// read: LookupCatalog may leave the moving of the file pointer to ReadCatDib).
 KELCAT_API HGLOBAL ReadCatDib(const void* fixedPart, HANDLE catalogFile);
 KELCAT_API int WriteCatalog(CatalogDescriptor* d, HWND owner, HGLOBAL thumbnail, HGLOBAL record, int sequence,
                             const char* shortName, const char* longName);

@@ -20,9 +20,10 @@ const char* longNameText(CatalogDescriptor* d, uint32_t reference)
     return reference <= e.heap.size() ? e.heap.data() + reference - 1 : "";
 }
 
-uint32_t storeLongName(CatalogDescriptor* d, const char* longName)
+namespace {
+
+uint32_t storeIn(Engine& e, const char* longName)
 {
-    Engine& e = engine(d);
     const size_t n = strnlen(longName, catfmt::kMaxLongNameBytes - 1);
     if (e.heap.size() + n + 2 > UINT32_MAX)
         return 0;
@@ -33,6 +34,10 @@ uint32_t storeLongName(CatalogDescriptor* d, const char* longName)
         e.heap.push_back(0);
     return reference;
 }
+
+} // namespace
+
+uint32_t storeLongName(CatalogDescriptor* d, const char* longName) { return storeIn(engine(d), longName); }
 
 namespace {
 
@@ -74,6 +79,7 @@ uint32_t insertLongName(CatalogDescriptor* d, const char* shortName, const char*
     std::memset(l[at].shortName, 0, sizeof l[at].shortName);
     std::memcpy(l[at].shortName, shortName, strnlen(shortName, sizeof l[at].shortName - 1));
     ++d->longNameCount;
+    engine(d).longNamesDirty = true;
     return reference;
 }
 
@@ -87,6 +93,7 @@ void removeLongName(CatalogDescriptor* d, const char* shortName, uint32_t refere
             continue;
         std::memmove(l + i, l + i + 1, sizeof(LongNameEntry) * size_t(d->longNameCount - i - 1));
         --d->longNameCount;
+        engine(d).longNamesDirty = true;
         return;
     }
 }
@@ -94,25 +101,87 @@ void removeLongName(CatalogDescriptor* d, const char* shortName, uint32_t refere
 bool readLongNameFile(CatalogDescriptor* d)
 {
     std::vector<uint8_t> bytes;
-    if (!kel::readWholeFile(d->caxPath, &bytes))
+    Engine& state = engine(d);
+    if (!kel::readWholeFile(d->caxPath, &bytes)) {
+        state.longNamesDirty = d->longNameCount > 0;
         return true; // none yet
-    IndexEntry* e = entries(d);
-    for (const catfmt::LongNameItem& item : catfmt::decodeLongNameFile(bytes.data(), bytes.size())) {
-        const int at = FindCix(d, item.shortName.c_str());
-        if (at < 0 || item.longName.empty() || FindLongCix(d, item.longName.c_str()) >= 0)
-            continue;
-        const uint32_t reference = insertLongName(d, item.shortName.c_str(), item.longName.c_str());
-        if (!reference)
-            return false;
-        if (!e[at].longName)
-            e[at].longName = reference;
     }
+    // Items whose short name the index knows, in file order; the file normally holds them sorted,
+    // so the whole index is built in one pass instead of one insert per item. The names are read
+    // where they lie in the file's bytes (layout in long_names.h).
+    struct Item {
+        const char* shortName; // 14 bytes, terminated within them or not a short name at all
+        const char* longName;  // terminated within its byte count
+        int at;
+    };
+    std::vector<Item> items;
+    items.reserve(bytes.size() / 32);
+    size_t decoded = 0;
+    for (size_t pos = 0; pos + catfmt::kLongNameHead <= bytes.size();) {
+        const size_t count = size_t(bytes[pos]) | size_t(bytes[pos + 1]) << 8;
+        if (count > catfmt::kMaxLongNameBytes || pos + catfmt::kLongNameHead + count > bytes.size())
+            break;
+        const char* shortName = reinterpret_cast<const char*>(&bytes[pos + 2]);
+        const char* longName = reinterpret_cast<const char*>(&bytes[pos + catfmt::kLongNameHead]);
+        pos += catfmt::kLongNameHead + count;
+        if (count == 0)
+            continue;
+        ++decoded;
+        const size_t length = strnlen(longName, count);
+        const int at = length && length < count ? FindCix(d, shortName) : -1;
+        if (at >= 0)
+            items.push_back({shortName, longName, at});
+    }
+    bool clean = items.size() == decoded && d->longNameCount == 0;
+    auto less = [](const Item& a, const Item& b) { return compareNames(a.longName, b.longName) < 0; };
+    if (!std::is_sorted(items.begin(), items.end(), less)) {
+        std::stable_sort(items.begin(), items.end(), less);
+        clean = false;
+    }
+    if (d->longNameCount == 0) {
+        if (!reserveLongNames(d, int(items.size())))
+            return false;
+        IndexEntry* e = entries(d);
+        LongNameEntry* l = longNames(d);
+        state.heap.reserve(bytes.size());
+        int n = 0;
+        for (size_t k = 0; k < items.size(); ++k) {
+            const Item& item = items[k];
+            if (k && compareNames(items[k - 1].longName, item.longName) == 0) {
+                clean = false; // a long name already known
+                continue;
+            }
+            const uint32_t reference = storeIn(state, item.longName);
+            if (!reference)
+                return false;
+            l[n].longName = reference;
+            std::memset(l[n].shortName, 0, sizeof l[n].shortName);
+            std::memcpy(l[n].shortName, item.shortName, strnlen(item.shortName, 13));
+            if (!e[item.at].longName)
+                e[item.at].longName = reference;
+            ++n;
+        }
+        d->longNameCount = n;
+    } else {
+        for (const Item& item : items) {
+            if (FindLongCix(d, item.longName) >= 0)
+                continue;
+            char shortName[14] = "";
+            std::memcpy(shortName, item.shortName, strnlen(item.shortName, 13));
+            const uint32_t reference = insertLongName(d, shortName, item.longName);
+            if (!reference)
+                return false;
+            if (!entries(d)[item.at].longName)
+                entries(d)[item.at].longName = reference;
+        }
+    }
+    state.longNamesDirty = !clean;
     return true;
 }
 
 bool writeLongNameFile(CatalogDescriptor* d)
 {
-    if (d->readOnly)
+    if (d->readOnly || !d->indexBlock || !engine(d).longNamesDirty)
         return true;
     std::vector<uint8_t> bytes;
     const LongNameEntry* l = longNames(d);
@@ -122,10 +191,12 @@ bool writeLongNameFile(CatalogDescriptor* d)
                                    &bytes);
     std::vector<uint8_t> before;
     const bool exists = kel::readWholeFile(d->caxPath, &before);
-    if (exists && before == bytes)
-        return true;
     // Replaced in one step: a long name of a record without a thumbnail lives only here.
-    return kel::replaceFile(d->caxPath, bytes.data(), bytes.size());
+    if ((exists && before == bytes) || kel::replaceFile(d->caxPath, bytes.data(), bytes.size())) {
+        engine(d).longNamesDirty = false;
+        return true;
+    }
+    return false;
 }
 
 void freeLongNames(CatalogDescriptor* d)
@@ -154,10 +225,12 @@ int FindLongCix(CatalogDescriptor* d, const char* longName)
     if (!d || !d->longNames || !longName)
         return -1;
     const LongNameEntry* l = longNames(d);
+    const std::vector<char>& heap = engine(d).heap;
+    auto text = [&](uint32_t reference) { return reference && reference <= heap.size() ? heap.data() + reference - 1 : ""; };
     int lo = 0, hi = d->longNameCount;
     while (lo < hi) {
         const int mid = (lo + hi) / 2;
-        const int c = compareNames(longNameText(d, l[mid].longName), longName);
+        const int c = compareNames(text(l[mid].longName), longName);
         if (c == 0)
             return mid;
         if (c < 0)

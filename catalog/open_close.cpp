@@ -15,6 +15,7 @@
 #include "kelnet.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <unordered_map>
@@ -266,8 +267,9 @@ bool fillIndex(CatalogDescriptor* d, std::vector<IndexEntry>& loaded, int64_t ca
 {
     // A free entry is space a write may fill: it must lie inside the file and clear of every
     // other entry, or a damaged index would let a write overwrite a record.
-    std::vector<size_t> byOffset(loaded.size());
-    for (size_t i = 0; i < loaded.size(); ++i)
+    const bool anyFree = std::any_of(loaded.begin(), loaded.end(), [](const IndexEntry& e) { return isFree(e); });
+    std::vector<size_t> byOffset(anyFree ? loaded.size() : 0);
+    for (size_t i = 0; i < byOffset.size(); ++i)
         byOffset[i] = i;
     std::sort(byOffset.begin(), byOffset.end(), [&](size_t a, size_t b) {
         return loaded[a].offset != loaded[b].offset ? loaded[a].offset < loaded[b].offset : !isFree(loaded[a]) && isFree(loaded[b]);
@@ -288,8 +290,9 @@ bool fillIndex(CatalogDescriptor* d, std::vector<IndexEntry>& loaded, int64_t ca
     for (size_t i = 0; i < loaded.size(); ++i)
         if (!drop[i])
             kept.push_back(loaded[i]);
-    std::stable_sort(kept.begin(), kept.end(),
-                     [](const IndexEntry& a, const IndexEntry& b) { return compareNames(a.name, b.name, 13) < 0; });
+    auto byName = [](const IndexEntry& a, const IndexEntry& b) { return compareNames(a.name, b.name, 13) < 0; };
+    if (!std::is_sorted(kept.begin(), kept.end(), byName)) // an index file is normally sorted already
+        std::stable_sort(kept.begin(), kept.end(), byName);
     if (!newIndexBlock(d, int(kept.size())))
         return false;
     IndexHeader* x = header(d);
@@ -553,6 +556,7 @@ bool checkPassword(CatalogDescriptor* d, const Stored& stored, bool* closeFailed
 
 void failOpen(CatalogDescriptor* d, bool cancelled)
 {
+    unmapCatalog(d);
     closeFiles(d);
     freeLongNames(d);
     freeIndexBlocks(d);
@@ -568,8 +572,25 @@ void failOpen(CatalogDescriptor* d, bool cancelled)
 
 using namespace kelcat;
 
+namespace {
+// KEL_CATALOG_TRACE=1 prints how long the phases of an open take (for tuning).
+void trace(const char* phase)
+{
+    static const bool on = GetEnvironmentVariableA("KEL_CATALOG_TRACE", nullptr, 0) > 0;
+    if (!on)
+        return;
+    static LARGE_INTEGER f, last;
+    LARGE_INTEGER t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    std::fprintf(stderr, "%-24s %8.2f ms\n", phase, last.QuadPart ? double(t.QuadPart - last.QuadPart) * 1000 / double(f.QuadPart) : 0.0);
+    last = t;
+}
+} // namespace
+
 int OpenCatalog(CatalogDescriptor* d, int accessMode, int shareMode)
 {
+    trace("open");
     if (!d)
         return 0;
     if (!d->mutex) {
@@ -660,6 +681,7 @@ int OpenCatalog(CatalogDescriptor* d, int accessMode, int shareMode)
     lstrcpynA(d->caxPath, catfmt::withCatalogExtension(d->catPath, ".CAX").c_str(), sizeof d->caxPath);
     flushOtherDescriptors(d);
 
+    trace("files opened");
     Stored stored;
     int result = 1;
     if (cached) {
@@ -694,6 +716,7 @@ int OpenCatalog(CatalogDescriptor* d, int accessMode, int shareMode)
         if (std::string(d->password, strnlen(d->password, 8)) == CAT_NO_PASSWORD &&
             strnlen(d->password, sizeof d->password) == 8)
             d->password[0] = 0;
+        trace("index loaded");
         bool closeFailed = false;
         if (!checkPassword(d, stored, &closeFailed)) {
             failOpen(d, true);
@@ -718,8 +741,11 @@ int OpenCatalog(CatalogDescriptor* d, int accessMode, int shareMode)
             return 0;
         }
         noteIndexTime(d);
+        trace("index flushed");
         readLongNameFile(d);
+        trace("long names read");
         writeLongNameFile(d);
+        trace("long names written");
     }
     if (cached && result == 2)
         readLongNameFile(d);
@@ -738,6 +764,7 @@ int CloseCatalog(CatalogDescriptor* d, HGLOBAL record, int final)
     writeLongNameFile(d);
     if (final)
         freeLongNames(d);
+    unmapCatalog(d);
     for (intptr_t* f : {&d->hCat, &d->hCix, &d->hCax}) {
         if (isOpen(*f))
             CloseHandle(h(*f));

@@ -21,6 +21,15 @@ constexpr uint32_t kMaxThumbnailBytes = 16u << 20;
 
 HGLOBAL emptyRecord() { return GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kEmptyRecordBytes); }
 
+// A record looked up through the view leaves its thumbnail's position here instead of moving the
+// file pointer (a file call as dear as the lookup itself); ReadCatDib, which reads at the file's
+// position, moves it first.
+struct PendingPosition {
+    HANDLE file = nullptr;
+    int64_t offset = 0;
+};
+thread_local PendingPosition t_pending;
+
 void mismatch(CatalogDescriptor* d, const IndexEntry& e)
 {
     const std::string name = e.name[0] == ' ' ? std::string("unused/deleted") : nameOf(e);
@@ -70,6 +79,65 @@ bool plausibleDib(const uint8_t* p, size_t size)
 
 } // namespace
 
+const uint8_t* viewOf(CatalogDescriptor* d, int64_t offset, size_t n)
+{
+    Engine& e = engine(d);
+    if (offset < 0 || !isOpen(d->hCat))
+        return nullptr;
+    if (offset + int64_t(n) > e.viewBytes) {
+        unmapCatalog(d);
+        const int64_t size = fileSize(h(d->hCat));
+        if (size <= 0 || offset + int64_t(n) > size || (sizeof(void*) < 8 && size > (256 << 20)))
+            return nullptr;
+        e.mapping = CreateFileMappingA(h(d->hCat), nullptr, PAGE_READONLY, 0, 0, nullptr);
+        e.view = e.mapping ? static_cast<const uint8_t*>(MapViewOfFile(e.mapping, FILE_MAP_READ, 0, 0, 0)) : nullptr;
+        if (!e.view) {
+            unmapCatalog(d);
+            return nullptr;
+        }
+        e.viewBytes = size;
+    }
+    return e.view + offset;
+}
+
+void unmapCatalog(CatalogDescriptor* d)
+{
+    if (!d->indexBlock)
+        return;
+    Engine& e = engine(d);
+    if (e.view)
+        UnmapViewOfFile(e.view);
+    if (e.mapping)
+        CloseHandle(e.mapping);
+    e.view = nullptr;
+    e.mapping = nullptr;
+    e.viewBytes = 0;
+}
+
+// A record (fixed part and tails) read through the view: the record handle, or null when the
+// view cannot give it (the caller then reads the file).
+HGLOBAL recordFromView(CatalogDescriptor* d, int64_t offset)
+{
+    const uint8_t* fixedAt = viewOf(d, offset, catfmt::kFixedSize);
+    if (!fixedAt)
+        return nullptr;
+    uint8_t fixed[catfmt::kFixedSize];
+    std::memcpy(fixed, fixedAt, sizeof fixed);
+    catfmt::normaliseFixedPart(fixed);
+    const size_t tails = size_t(kel::getU16(fixed + catfmt::kDescriptionLength)) + kel::getU16(fixed + catfmt::kLongNameCount);
+    const uint8_t* all = viewOf(d, offset, catfmt::kFixedSize + tails);
+    if (!all)
+        return nullptr;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, catfmt::kFixedSize + tails + 1);
+    if (!block)
+        return nullptr;
+    uint8_t* p = static_cast<uint8_t*>(GlobalLock(block));
+    std::memcpy(p, fixed, sizeof fixed);
+    std::memcpy(p + catfmt::kFixedSize, all + catfmt::kFixedSize, tails);
+    GlobalUnlock(block);
+    return block;
+}
+
 void releaseLock(CatalogDescriptor* d, bool showFailure)
 {
     if (!d->lockLength)
@@ -91,6 +159,8 @@ using namespace kelcat;
 
 HGLOBAL ReadCatalog(HANDLE file)
 {
+    if (t_pending.file == file)
+        t_pending.file = nullptr; // the caller placed the file itself
     uint8_t fixed[catfmt::kFixedSize];
     if (!readNext(file, fixed, sizeof fixed))
         return nullptr;
@@ -118,6 +188,10 @@ HGLOBAL ReadCatDib(const void* fixedPart, HANDLE file)
     const uint32_t count = catfmt::normalisedCounts(static_cast<const uint8_t*>(fixedPart)).thumbnail;
     if (count == 0 || count > kMaxThumbnailBytes)
         return nullptr;
+    if (t_pending.file == file) {
+        seekTo(file, t_pending.offset);
+        t_pending.file = nullptr;
+    }
     LARGE_INTEGER zero{}, at{};
     const int64_t size = fileSize(file);
     if (!SetFilePointerEx(file, zero, &at, FILE_CURRENT) || size < 0 || size - at.QuadPart < int64_t(count))
@@ -160,8 +234,6 @@ HGLOBAL LookupCatalog(CatalogDescriptor* d, const char* name, int lock)
     }
     IndexEntry* e = entries(d) + at;
     d->current = *e;
-    if (!seekTo(h(d->hCat), e->offset))
-        return nullptr;
     if (lock && (d->shareMode != 0)) {
         for (;;) {
             if (LockFile(h(d->hCat), DWORD(e->offset), 0, DWORD(e->allocated), 0)) {
@@ -179,10 +251,14 @@ HGLOBAL LookupCatalog(CatalogDescriptor* d, const char* name, int lock)
             if (answer == EMH_RESULT_FIRST)
                 break;
         }
-        seekTo(h(d->hCat), e->offset);
     }
-    HGLOBAL record = ReadCatalog(h(d->hCat));
-    if (!record)
+    // Unlocked records come through the view; a locked one is read from the file, as the lock
+    // is what another machine's writer respects.
+    HGLOBAL record = d->lockLength ? nullptr : recordFromView(d, e->offset);
+    const bool viewed = record != nullptr;
+    if (t_pending.file == h(d->hCat))
+        t_pending.file = nullptr;
+    if (!record && (!seekTo(h(d->hCat), e->offset) || !(record = ReadCatalog(h(d->hCat)))))
         return nullptr;
     const uint8_t* r = static_cast<const uint8_t*>(GlobalLock(record));
     const bool sameName = compareNames(reinterpret_cast<const char*>(r), e->name, 13) == 0;
@@ -208,8 +284,9 @@ HGLOBAL LookupCatalog(CatalogDescriptor* d, const char* name, int lock)
         }
     }
     d->current = *e;
-    // Leave the file at the thumbnail for ReadCatDib.
-    seekTo(h(d->hCat), int64_t(e->offset) + int64_t(catfmt::kFixedSize) + descLength + longCount);
+    // The file is at the thumbnail for ReadCatDib: already, or when ReadCatDib reads.
+    if (viewed)
+        t_pending = {h(d->hCat), int64_t(e->offset) + int64_t(catfmt::kFixedSize) + descLength + longCount};
     return record;
 }
 

@@ -154,7 +154,13 @@ int WriteCatalog(CatalogDescriptor* d, HWND owner, HGLOBAL thumbnail, HGLOBAL re
     const uint64_t n = catfmt::kFixedSize + uint64_t(descLength) + longBytes + thumb.size();
     if (n > uint64_t(INT32_MAX) / 2)
         return 0;
-    const int64_t space = freeDiskSpace(d->catPath);
+    // The drive is asked again only when what was written since could have used up the room.
+    Engine& state = engine(d);
+    if (state.freeSpace < int64_t(n) + (64 << 20))
+        state.freeSpace = freeDiskSpace(d->catPath);
+    const int64_t space = state.freeSpace;
+    if (space >= 0)
+        state.freeSpace -= int64_t(n);
     if (space >= 0 && space < int64_t(n) + 32) {
         message(owner, 5027, EMH_EXCLAMATION, MAKEINTRESOURCEA(IDS_ERROR_CAPTION), MAKEINTRESOURCEA(IDS_CAT_NO_DISK_SPACE));
         return 0;

@@ -9,6 +9,8 @@ packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb x
           imagemagick fonts-wine fonts-liberation ghostscript cmake ninja-build googletest
           libz-mingw-w64-dev nasm netpbm dpkg-dev)
 [ "${1:-}" = --bench ] && packages+=(libjpeg-turbo-progs libvips-tools sqlite3)
+# The catalog benchmark's SQLite side is a small native program against the library.
+[ "${1:-}" = --bench ] && packages+=(libsqlite3-dev gcc)
 
 missing=()
 for p in "${packages[@]}"; do
