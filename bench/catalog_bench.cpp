@@ -128,6 +128,8 @@ int main(int argc, char** argv)
     for (unsigned k = 0; k < lookups; ++k)
         benchRecord(2 * benchShuffled(k, n), &asked[k]);
     unsigned found = 0;
+    for (unsigned k = 0; k < lookups; ++k) // one pass untimed: both sides are measured warm
+        GlobalFree(LookupCatalog(&d, asked[k].name, 0));
     t = now();
     for (unsigned k = 0; k < lookups; ++k) {
         HGLOBAL rec = LookupCatalog(&d, asked[k].name, 0);

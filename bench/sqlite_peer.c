@@ -68,6 +68,11 @@ static double lookups(sqlite3* db, const char* sql, int byLongName, unsigned n)
     struct BenchRecord* asked = malloc(sizeof *asked * n); /* made before the clock starts */
     for (unsigned k = 0; k < n; ++k)
         benchRecord(2 * benchShuffled(k, n), &asked[k]);
+    for (unsigned k = 0; k < n; ++k) { /* one pass untimed: both sides are measured warm */
+        sqlite3_bind_text(st, 1, byLongName ? asked[k].longName : asked[k].name, -1, SQLITE_STATIC);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
     double t = now();
     for (unsigned k = 0; k < n; ++k) {
         const struct BenchRecord* r = &asked[k];
