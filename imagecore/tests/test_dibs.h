@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace tdib {
@@ -111,6 +112,20 @@ inline Result read(HGLOBAL dib)
         r.indices.push_back(line);
     }
     return r;
+}
+
+// Pixel rows (indices) as a test writes them, top row first, and their text for failure messages.
+using Rows = std::vector<std::vector<int>>;
+inline std::string show(const Rows& rows)
+{
+    std::string s;
+    for (const auto& row : rows) {
+        s += "[";
+        for (int v : row)
+            s += " " + std::to_string(v);
+        s += " ]";
+    }
+    return s;
 }
 
 } // namespace tdib
