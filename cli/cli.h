@@ -20,5 +20,9 @@ int volumeCommand(const Args& args);
 int profileCommand(const Args& args);
 int quantizeCommand(const Args& args);
 int ditherCommand(const Args& args);
+int transformCommand(const Args& args);
+
+// Hands the image core its application state (this program's instance carries the texts).
+void initImageCore();
 
 } // namespace kelcli
