@@ -7,8 +7,8 @@
 // stays as it is.
 //
 // The sums are built a whole row at a time, one kernel weight after the other, so that the
-// inner loop is a plain multiply-add over the row's bytes. They are 32-bit when the kernel
-// cannot overflow them and 64-bit otherwise; the final step is a table lookup when the range of
+// inner loop is a plain multiply-add over the row's bytes. They are 16-bit (eight to a vector
+// register) when the kernel cannot overflow them, else 32-bit, else 64-bit; the final step is a table lookup when the range of
 // possible sums is small (every kernel the editing commands use), a division otherwise.
 #include "dib_layout.h"
 #include "dib_view.h"
@@ -72,7 +72,7 @@ private:
 template <typename Acc> void addTap(Acc* __restrict sums, const BYTE* __restrict row, size_t count, Acc weight)
 {
     for (size_t i = 0; i < count; ++i)
-        sums[i] += weight * Acc(row[i]);
+        sums[i] = Acc(sums[i] + weight * Acc(row[i]));
 }
 
 // sum / divisor + offset limited to 0..255, for sums in [low, high].
@@ -165,9 +165,13 @@ HGLOBAL ApplyDIBFilter(HGLOBAL dib, const FilterKernel* kernel)
 
     // A divisor of 0 would divide by zero: such a kernel divides by 1.
     const Finisher finish(negative, positive, kernel->divisor, kernel->offset);
-    const bool fits32 = negative >= INT32_MIN && positive <= INT32_MAX;
-    const bool done = fits32 ? convolve<int32_t>(src, taps, finish, outBits, outRow)
-                             : convolve<int64_t>(src, taps, finish, outBits, outRow);
+    bool done;
+    if (negative >= INT16_MIN && positive <= INT16_MAX) // every kernel the editing commands use
+        done = convolve<int16_t>(src, taps, finish, outBits, outRow);
+    else if (negative >= INT32_MIN && positive <= INT32_MAX)
+        done = convolve<int32_t>(src, taps, finish, outBits, outRow);
+    else
+        done = convolve<int64_t>(src, taps, finish, outBits, outRow);
     if (!done)
         return nullptr; // cancelled: nothing is returned
     return result.release();

@@ -22,6 +22,7 @@ namespace {
 
 constexpr size_t kMinRun = 3;
 
+// Writes the stream into `out`, or only counts its bytes when `out` is null.
 struct Encoder {
     BYTE* out;
     size_t room, pos = 0;
@@ -33,8 +34,10 @@ struct Encoder {
     {
         if (room - pos < 2)
             return false;
-        out[pos] = BYTE(a);
-        out[pos + 1] = BYTE(b);
+        if (out) {
+            out[pos] = BYTE(a);
+            out[pos + 1] = BYTE(b);
+        }
         pos += 2;
         return true;
     }
@@ -44,11 +47,13 @@ struct Encoder {
         const size_t padded = bytes + (bytes & 1);
         if (room - pos < 2 + padded)
             return false;
-        out[pos] = 0;
-        out[pos + 1] = BYTE(four ? 2 * bytes : bytes);
-        std::memcpy(out + pos + 2, p, bytes);
-        if (bytes & 1)
-            out[pos + 2 + bytes] = 0;
+        if (out) {
+            out[pos] = 0;
+            out[pos + 1] = BYTE(four ? 2 * bytes : bytes);
+            std::memcpy(out + pos + 2, p, bytes);
+            if (bytes & 1)
+                out[pos + 2 + bytes] = 0;
+        }
         pos += 2 + padded;
         return true;
     }
@@ -111,34 +116,38 @@ HGLOBAL RGBtoRLE(HWND wnd, HGLOBAL dib, int kind, int warn)
     const std::vector<RGBQUAD> table = src.table();
     const size_t headerBytes = 40 + 4 * table.size();
 
-    kel::GlobalMem result = kel::GlobalMem::alloc(headerBytes + room);
-    if (!result)
-        return nullptr;
+    // The stream is measured first and made second: only its own bytes are ever allocated, and
+    // a stream that would not fit its room costs no allocation at all.
     size_t encoded = 0;
+    {
+        char text[128];
+        loadAppString(IDS_CREATING_BITMAP, text, sizeof text);
+        StatusScope status(wnd, text);
+        Encoder measure{nullptr, room, 0, kind == 2};
+        for (size_t y = 0; y < height; ++y) {
+            if (!measure.row(src.row(int(y)), rowBytes))
+                return dib; // encoding does not pay: the image stays as it is
+            status.progress(int(y + 1), int(height));
+        }
+        if (!measure.put2(0, 1))
+            return dib;
+        encoded = measure.pos - 2; // the rows; the end of bitmap is the "+ 2" of the image size
+    }
+    kel::GlobalMem result = kel::GlobalMem::alloc(headerBytes + encoded + 2);
     {
         kel::GlobalLocked<BYTE> out(result.get());
         if (!out)
             return nullptr;
-        char text[128];
-        loadAppString(IDS_CREATING_BITMAP, text, sizeof text);
-        StatusScope status(wnd, text);
-        Encoder e{out.get() + headerBytes, room, 0, kind == 2};
-        for (size_t y = 0; y < height; ++y) {
-            if (!e.row(src.row(int(y)), rowBytes))
-                return dib; // encoding does not pay: the image stays as it is
-            status.progress(int(y + 1), int(height));
-        }
-        if (!e.put2(0, 1))
-            return dib;
-        encoded = e.pos - 2; // the rows; the end of bitmap is the "+ 2" of the image size
         bi.biCompression = kind == 1 ? BI_RLE8 : BI_RLE4;
         bi.biSizeImage = DWORD(encoded + 2);
         std::memcpy(out.get(), &bi, sizeof bi);
         std::memcpy(out.get() + 40, table.data(), 4 * table.size());
+        Encoder write{out.get() + headerBytes, encoded + 2, 0, kind == 2};
+        for (size_t y = 0; y < height; ++y)
+            write.row(src.row(int(y)), rowBytes);
+        write.put2(0, 1);
     }
     if (warn && encoded + 2 > image)
         showHelpWarning(HELP_RLE_NOT_SMALLER, IDS_WARNING_CAPTION, IDS_RLE_NOT_SMALLER);
-    // Shrinking cannot fail in practice; if it does, the larger block is still a valid DIB.
-    result.realloc(headerBytes + encoded + 2);
     return result.release();
 }

@@ -180,12 +180,14 @@ struct CancelOnProgress {
         }
         return CallWindowProcA(original, w, m, wp, lp);
     }
-    explicit CancelOnProgress(HWND progress)
+    explicit CancelOnProgress(HWND progress) : progress_(progress)
     {
         text.clear();
         reports = 0;
         original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(progress, GWLP_WNDPROC, LONG_PTR(proc)));
     }
+    ~CancelOnProgress() { SetWindowLongPtrA(progress_, GWLP_WNDPROC, LONG_PTR(original)); }
+    HWND progress_;
 };
 
 TEST_F(TransformTest, RotationReportsRowsAndStopsWhenCancelled)
@@ -204,6 +206,33 @@ TEST_F(TransformTest, RotationReportsRowsAndStopsWhenCancelled)
     EXPECT_EQ((std::vector<int>{0, 0, 0}), r.indices[198]);
     EXPECT_EQ((std::vector<int>{0, 0, 0}), r.indices[0]);
     EXPECT_EQ("", frame.partText(1)) << "the status box is closed";
+}
+
+TEST_F(TransformTest, PasteStopsWhenCancelledAndRunLengthCodingReportsRows)
+{
+    kt::StatusFrame frame;
+    {
+        CancelOnProgress spy(frame.progress());
+        const Rows ones(200, std::vector<int>{1, 1});
+        kel::GlobalMem source(tdib::makeIndexed(8, greys(4), ones));
+        kel::GlobalMem target(tdib::makeIndexed(8, greys(4), Rows(200, std::vector<int>{0, 0})));
+        EXPECT_EQ(1, PasteDIB(target.get(), 0, 0, 2, 200, source.get(), 0, 0, 2, 200));
+        EXPECT_EQ("Pasting bitmap", CancelOnProgress::text);
+        auto r = tdib::read(target.get());
+        // Target rows go from the bottom: only the bottom one was pasted before the cancel.
+        EXPECT_EQ((std::vector<int>{1, 1}), r.indices[0]);
+        EXPECT_EQ((std::vector<int>{0, 0}), r.indices[1]);
+    }
+    {
+        // The coding reports its rows; a cancel is not consulted (the image is small anyway).
+        CancelOnProgress spy(frame.progress());
+        kel::GlobalMem dib(tdib::makeIndexed(8, greys(4), Rows(200, std::vector<int>(8, 3))));
+        kel::GlobalMem rle(RGBtoRLE(frame.wnd(), dib.get(), 1, 0));
+        ASSERT_TRUE(rle);
+        EXPECT_NE(dib.get(), rle.get());
+        EXPECT_EQ("Creating bitmap for display", CancelOnProgress::text);
+        EXPECT_GT(CancelOnProgress::reports, 50);
+    }
 }
 
 // ---- CropDIB -----------------------------------------------------------------------------
