@@ -99,3 +99,26 @@ struct CatalogVerifyReport {
     int32_t rewritten;
 };
 KELCAT_API int GetCatalogVerifyReport(CatalogVerifyReport* report);
+
+// ---- Catalog engine utilities ----------------------------------------------------------------
+// Frees the index, sequence and long-name blocks a descriptor keeps cached between opens
+// (closing the catalog first when it is still open); file handles become -1. 1.
+KELCAT_API int FreeCatalogBlocks(CatalogDescriptor* d);
+// A file's size, date and time as a catalog record holds them, by the user's international
+// settings ("Intl": iDate, sDate, iTime, sTime, s1159, s2359). Buffers: size 11, date 11, time
+// 9 bytes. The file is left at its start. Returns `time`.
+KELCAT_API char* FormatData(HANDLE file, char* size, char* date, char* time);
+// The C library's quicksort (not stable) over `count` elements of `width` bytes.
+KELCAT_API void MySort(void* base, int count, int width, int (*compare)(const void*, const void*));
+// The ImageRecord handle of an image window: its window long at the index that the class
+// keeps in its word at byte 14. 0 for a null window.
+KELCAT_API HGLOBAL GetDIBhInfo(HWND wnd);
+// Releases every handle an ImageRecord holds (waiting for its load and save threads first) and
+// resets it; 0 when the record cannot be locked.
+KELCAT_API int FreeDib(HGLOBAL imageRecord);
+// Sends `wnd` WMU_SETMDIMENU with `menu` and the last of its popups that holds command `id` (the
+// window-list popup). Nothing happens for a null menu.
+KELCAT_API void ChangeMDIMenu(HWND wnd, HWND unused, HMENU menu, UINT id);
+// When *counter is not 0 and *window is set: destroys that window (the start-up cover) and
+// clears the handle.
+KELCAT_API void EnableWindowAndOptionsMenus(const int16_t* counter, int unused, HWND* window);

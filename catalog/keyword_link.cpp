@@ -1,8 +1,9 @@
 // Where the engine meets the keyword database (KELDBF32) and the catalog registry (KELCMD32).
-// Neither exists in this build yet: each call site goes through one of these functions, which
-// do what the engine does when the keyword database is not installed and the catalog is not
-// registered.
+// The keyword database does not exist in this build yet: its call sites go through these
+// functions, which do what the engine does when the keyword database is not installed.
 #include "engine.h"
+
+#include "kelcmd.h"
 
 namespace kelcat {
 
@@ -21,7 +22,6 @@ void keywordLinkUpdate(CatalogDescriptor*, const uint8_t*) {}
 // DeleteLink. No link database: nothing to delete.
 void keywordLinkDelete(CatalogDescriptor*, const uint8_t*) {}
 
-// FindCatalog of the registry. No registry yet: no catalog is registered.
-bool registryFindCatalog(const char*, CatalogDescriptor*) { return false; }
+bool registryFindCatalog(const char* catalogName, CatalogDescriptor* d) { return FindCatalog(catalogName, d) == 1; }
 
 } // namespace kelcat

@@ -15,12 +15,18 @@ namespace kelcli {
 // options the engine reads ("Verify Catalog", "JPEG Thumbnails") are set by the commands.
 AppState& catalogApp();
 
+// The registered catalog `arg` names, when no catalog file of that name exists: `d` filled.
+bool findRegistered(const std::string& arg, CatalogDescriptor* d);
+// The catalog file `arg` names: itself, or the file of the registered catalog of that name.
+std::string catalogPathOf(const std::string& arg);
+
 // A catalog opened for one command and closed (final) when the object goes. The descriptor is
 // filled from the path: the catalog name comes from the header record, so that the named mutex
 // is the one the program uses for that catalog.
 class OpenedCatalog {
 public:
-    // `readOnly`: nothing is written to any of the files. Password-protected catalogs are opened
+    // `path`: a catalog file or a registered catalog's name (opened with its registered
+    // name, volume label and read-only flag). `readOnly`: nothing is written to any of the files. Password-protected catalogs are opened
     // with the bypass token (the console tool asks nobody).
     OpenedCatalog(const std::string& path, bool readOnly);
     ~OpenedCatalog();
@@ -39,6 +45,7 @@ private:
 // An index entry's line: its index fields, and for a live entry the fields of its record.
 JsonLine entryJson(const IndexEntry& e, const catfmt::Record* record);
 
-int catalogEditCommand(const Args& args); // put, get, delete, verify
+int catalogEditCommand(const Args& args);     // put, get, delete, verify
+int catalogRegistryCommand(const Args& args); // register, list, forget
 
 } // namespace kelcli

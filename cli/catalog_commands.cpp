@@ -5,7 +5,10 @@
 #include "catalog_paths.h"
 #include "catalog_rebuild.h"
 #include "file_io.h"
+#include "kelcmd.h"
+#include "kelgrove_state.h"
 #include "kelint.h"
+#include "kelnet.h"
 #include "message_relay.h"
 
 #include <cstring>
@@ -17,13 +20,7 @@ namespace kelcli {
 
 AppState& catalogApp()
 {
-    static AppState app = [] {
-        AppState a{};
-        a.size = kAppStateSize;
-        a.appInstance = GetModuleHandleA(nullptr);
-        std::strcpy(a.appName, "Kelgrove");
-        return a;
-    }();
+    static AppState& app = kelgroveState();
     static bool initialised = [] {
         InitCatDll(&app);
         InitKelInt(&app);
@@ -33,9 +30,36 @@ AppState& catalogApp()
     return app;
 }
 
-OpenedCatalog::OpenedCatalog(const std::string& path, bool readOnly)
+bool findRegistered(const std::string& arg, CatalogDescriptor* d)
 {
     catalogApp();
+    // A catalog file of that name wins over a registered catalog of that name.
+    if (arg.empty() || GetFileAttributesA(withCatalogExtension(arg, ".CAT").c_str()) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    return FindCatIndex(arg.c_str()) >= 0 && FindCatalog(arg.c_str(), d) == 1;
+}
+
+std::string catalogPathOf(const std::string& arg)
+{
+    CatalogDescriptor d{};
+    if (!findRegistered(arg, &d))
+        return arg;
+    char path[MAX_PATH];
+    lstrcpynA(path, d.catPath, sizeof path);
+    if (path[0] == '\\')
+        ConvertToLocal(path);
+    return path;
+}
+
+OpenedCatalog::OpenedCatalog(const std::string& path, bool readOnly)
+{
+    if (findRegistered(path, &d_)) {
+        // As the program opens it: under its registered name, with its volume and options.
+        std::strcpy(d_.password, CAT_BYPASS_PASSWORD);
+        d_.readOnly = d_.readOnly || readOnly ? 1 : 0;
+        opened_ = OpenCatalog(&d_, d_.readOnly ? CAT_READ : CAT_READWRITE, CAT_SHARE_DENY_NONE) != 0;
+        return;
+    }
     lstrcpynA(d_.catPath, withCatalogExtension(path, ".CAT").c_str(), sizeof d_.catPath);
     d_.hCat = d_.hCix = d_.hCax = -1;
     // The registered name, as the header record keeps it.
@@ -160,15 +184,21 @@ int rebuildIndex(const std::string& path)
 
 } // namespace
 
-int catalogCommand(const Args& args)
+int catalogCommand(const Args& arguments)
 {
+    Args args = arguments;
+    if (!startKelgrove(args))
+        return 2;
+    if (!args.empty() && (args[0] == "register" || args[0] == "list" || args[0] == "forget"))
+        return catalogRegistryCommand(args);
     if (args.size() == 2 && args[0] == "dump")
-        return dump(args[1]);
+        return dump(catalogPathOf(args[1]));
     if (args.size() == 2 && args[0] == "rebuild-index")
-        return rebuildIndex(args[1]);
+        return rebuildIndex(catalogPathOf(args[1]));
     if (!args.empty() && (args[0] == "put" || args[0] == "get" || args[0] == "delete" || args[0] == "verify"))
         return catalogEditCommand(args);
-    return fail("usage: kelcli catalog dump|rebuild-index|verify CATFILE | put|get|delete CATFILE NAME [options]");
+    return fail("usage: kelcli catalog dump|rebuild-index|verify CATFILE | put|get|delete CATFILE NAME [options] | "
+                "register NAME CATFILE | list | forget NAME (CATFILE: a catalog file or a registered name)");
 }
 
 } // namespace kelcli

@@ -41,9 +41,14 @@ std::string defaultProfile(const std::string& appName)
 
 } // namespace
 
+namespace {
+AppState g_app{};
+bool g_started = false;
+} // namespace
+
 AppState* startKelgrove(Args& args)
 {
-    static AppState app{};
+    AppState& app = g_app;
     static std::vector<uint8_t> driveBlock(kDriveTableBytes);
     std::string name, ini;
     if (!takeOption(args, "--app", &name) || !takeOption(args, "--ini", &ini)) {
@@ -63,7 +68,17 @@ AppState* startKelgrove(Args& args)
     app.driveTable = reinterpret_cast<DriveEntry*>(driveBlock.data());
     InitKelCmd(&app);
     InitKelNetDll(&app);
+    g_started = true;
     return &app;
+}
+
+AppState& kelgroveState()
+{
+    if (!g_started) {
+        Args none;
+        startKelgrove(none);
+    }
+    return g_app;
 }
 
 void fillDriveTable(AppState& app)

@@ -14,6 +14,9 @@ namespace kelcli {
 // Null (after printing why) when an option is incomplete.
 AppState* startKelgrove(Args& args);
 
+// The state startKelgrove filled (started with the defaults when no command did yet).
+AppState& kelgroveState();
+
 // Fills the drive table as start-up does, with "Primary Drives" and "Backup drives" of the profile.
 void fillDriveTable(AppState& app);
 

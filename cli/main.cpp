@@ -33,6 +33,9 @@ const char kUsage[] =
     "       kelcli catalog get CATFILE NAME [--thumbnail OUT.bmp]\n"
     "       kelcli catalog delete CATFILE NAME\n"
     "       kelcli catalog verify CATFILE\n"
+    "       kelcli catalog register NAME CATFILE | list | forget NAME\n"
+    "       (catalog: CATFILE may be a registered catalog's name; --app NAME and --ini FILE choose the profile)\n"
+    "       kelcli format-date FILE\n"
     "       kelcli transform IN.bmp OUT.bmp OP... (--rotate cw|half|ccw, --crop X,Y,W,H, --rle8, --rle4,\n"
     "                                             --filter K1,...,K25,DIVISOR,OFFSET; applied in order)\n"
     "       kelcli path to-net PATH | to-local NETPATH\n"
@@ -59,6 +62,8 @@ int main(int argc, char** argv)
     args.erase(args.begin());
     if (command == "catalog")
         return kelcli::catalogCommand(args);
+    if (command == "format-date")
+        return kelcli::formatDateCommand(args);
     if (command == "transform")
         return kelcli::transformCommand(args);
     if (command == "path")
