@@ -86,7 +86,7 @@ char* FormatData(HANDLE file, char* size, char* date, char* time)
         if (s.dateOrder == 1)
             first = t.wDay, middle = t.wMonth;
         else if (s.dateOrder == 2)
-            first = t.wYear, last = t.wDay;
+            first = t.wYear, middle = t.wMonth, last = t.wDay;
         snprintf(dateText, sizeof dateText, "%02d%s%02d%s%02d", first, s.dateSep, middle, s.dateSep, last);
 
         char full[32];

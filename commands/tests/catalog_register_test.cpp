@@ -1,6 +1,7 @@
 // Adding catalog files to the list (by path, and from a CD's "KelCat.ini") and taking them off.
 #include "registry_fixture.h"
 
+#include "catalog_paths.h"
 #include "test_volumes.h"
 
 using Registration = RegistryTest;
