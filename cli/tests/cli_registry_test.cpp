@@ -39,20 +39,20 @@ TEST(CliRegistry, RegisteredCatalogsOutliveTheProcessAndAnswerToTheirNames)
     ASSERT_EQ(0, p.run("catalog", "put \"" + file + "\" ROME.JPG --title Rome", &out, &err)) << err;
 
     ASSERT_EQ(0, p.run("catalog", "register \"Trip 1996\" \"" + file + "\"", &out, &err)) << err;
-    EXPECT_NE(std::string::npos, out.find("\"name\":\"Trip 1996\"")) << out;
+    EXPECT_NE(std::string::npos, out.find("\"name\": \"Trip 1996\"")) << out;
     EXPECT_EQ("2", p.registryValue("Catalogs"));
 
     ASSERT_EQ(0, p.run("catalog", "list", &out, &err)) << err;
     ASSERT_EQ(1u, lines(out).size()) << out;
-    EXPECT_NE(std::string::npos, out.find("\"slot\":2,\"name\":\"Trip 1996\",\"file\":\"" + jsonPath(file) + "\""))
+    EXPECT_NE(std::string::npos, out.find("\"slot\": 2, \"name\": \"Trip 1996\", \"file\": \"" + jsonPath(file) + "\""))
         << out;
 
     // The name stands for the file in every catalog command.
     ASSERT_EQ(0, p.run("catalog", "put \"trip 1996\" PISA.JPG --title Pisa", &out, &err)) << err;
     ASSERT_EQ(0, p.run("catalog", "get \"Trip 1996\" PISA.JPG", &out, &err)) << err;
-    EXPECT_NE(std::string::npos, out.find("\"title\":\"Pisa\"")) << out;
+    EXPECT_NE(std::string::npos, out.find("\"title\": \"Pisa\"")) << out;
     ASSERT_EQ(0, p.run("catalog", "dump \"Trip 1996\"", &out, &err)) << err;
-    EXPECT_NE(std::string::npos, out.find("\"catalog\":\"Trip 1996\"")) << "the header record keeps the name: " << out;
+    EXPECT_NE(std::string::npos, out.find("\"catalog\": \"Trip 1996\"")) << "the header record keeps the name: " << out;
     EXPECT_EQ(3u, lines(out).size()) << out;
     ASSERT_EQ(0, p.run("catalog", "verify \"Trip 1996\"", &out, &err)) << err;
     ASSERT_EQ(0, p.run("catalog", "delete \"Trip 1996\" ROME.JPG", &out, &err)) << err;
@@ -86,9 +86,9 @@ TEST(CliRegistry, FormatDateAsARecordHoldsIt)
     const struct {
         const char *iDate, *iTime, *json;
     } cases[] = {
-        {"1", "1", "{\"size\":\"4321\",\"date\":\"31.12.1996\",\"time\":\"14:05:08\"}"},
-        {"0", "0", "{\"size\":\"4321\",\"date\":\"12.31.1996\",\"time\":\"02:05:08\"}"},
-        {"2", "0", "{\"size\":\"4321\",\"date\":\"1996.12.31\",\"time\":\"02:05:08\"}"},
+        {"1", "1", "{\"size\": \"4321\", \"date\": \"31.12.1996\", \"time\": \"14:05:08\"}"},
+        {"0", "0", "{\"size\": \"4321\", \"date\": \"12.31.1996\", \"time\": \"02:05:08\"}"},
+        {"2", "0", "{\"size\": \"4321\", \"date\": \"1996.12.31\", \"time\": \"02:05:08\"}"},
     };
     for (const auto& c : cases) {
         intl.set("iDate", c.iDate);
