@@ -110,6 +110,8 @@ void releaseLock(CatalogDescriptor* d, bool showFailure);
 const uint8_t* viewOf(CatalogDescriptor* d, int64_t offset, size_t n);
 void unmapCatalog(CatalogDescriptor* d);
 int64_t freeDiskSpace(const char* path);
+// A path on a network share or on a drive connected to one (record locks are taken only there).
+bool onRemoteDrive(const char* path);
 
 // ---- Keyword database and registry links (not present yet) ----------------------------------
 // The catalog that the keyword database says holds this file; empty when unknown.

@@ -182,7 +182,7 @@ bool growBlock(HGLOBAL* block, void** address, size_t need)
 {
     if (GlobalSize(*block) >= need)
         return true;
-    const size_t size = std::max(need, GlobalSize(*block) / 2 * 3);
+    const size_t size = std::max<size_t>(need, GlobalSize(*block) / 2 * 3);
     GlobalUnlock(*block);
     HGLOBAL grown = GlobalReAlloc(*block, size, GMEM_MOVEABLE | GMEM_ZEROINIT);
     if (grown)

@@ -52,7 +52,7 @@ bool reserveLongNames(CatalogDescriptor* d, int count)
     if (GlobalSize(d->longNameBlock) >= need)
         return true;
     GlobalUnlock(d->longNameBlock);
-    HGLOBAL grown = GlobalReAlloc(d->longNameBlock, std::max(need, GlobalSize(d->longNameBlock) / 2 * 3),
+    HGLOBAL grown = GlobalReAlloc(d->longNameBlock, std::max<size_t>(need, GlobalSize(d->longNameBlock) / 2 * 3),
                                   GMEM_MOVEABLE | GMEM_ZEROINIT);
     if (grown)
         d->longNameBlock = grown;

@@ -177,16 +177,6 @@ bool volumeCheck(CatalogDescriptor* d)
     }
 }
 
-bool onRemoteDrive(const char* path)
-{
-    if (path[0] == '\\' && path[1] == '\\')
-        return true;
-    if (!isalpha(uint8_t(path[0])) || path[1] != ':')
-        return false;
-    const char root[] = {path[0], ':', '\\', 0};
-    return GetDriveTypeA(root) == DRIVE_REMOTE;
-}
-
 int driveOf(const char* path)
 {
     return isalpha(uint8_t(path[0])) && path[1] == ':' ? toupper(uint8_t(path[0])) - 'A' : -1;
@@ -567,6 +557,16 @@ void failOpen(CatalogDescriptor* d, bool cancelled)
 }
 
 } // namespace
+
+bool onRemoteDrive(const char* path)
+{
+    if (path[0] == '\\' && path[1] == '\\')
+        return true;
+    if (!isalpha(uint8_t(path[0])) || path[1] != ':')
+        return false;
+    const char root[] = {path[0], ':', '\\', 0};
+    return GetDriveTypeA(root) == DRIVE_REMOTE;
+}
 
 } // namespace kelcat
 

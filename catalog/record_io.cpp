@@ -234,7 +234,7 @@ HGLOBAL LookupCatalog(CatalogDescriptor* d, const char* name, int lock)
     }
     IndexEntry* e = entries(d) + at;
     d->current = *e;
-    if (lock && (d->shareMode != 0)) {
+    if (lock && onRemoteDrive(d->catPath)) {
         for (;;) {
             if (LockFile(h(d->hCat), DWORD(e->offset), 0, DWORD(e->allocated), 0)) {
                 d->lockOffset = e->offset;
