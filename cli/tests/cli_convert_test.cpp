@@ -114,3 +114,23 @@ TEST(KelcliConvert, FailuresSayWhyAndLeaveNoOutput)
         }
     }
 }
+
+// Targa and IFF in and out: information, and conversions that keep every pixel.
+TEST(KelcliConvert, ReadsAndWritesTargaAndIff)
+{
+    std::string out;
+    ASSERT_EQ(kelcli("info " + quoted(kt::fixture("io\\nb_cmap_rle.tga")), &out), 0);
+    EXPECT_NE(out.find("\"format\": \"TGA-9\", \"width\": 37, \"height\": 23, \"bits\": 8"), std::string::npos) << out;
+    EXPECT_NE(out.find("TARGA type 9 - RLE encoded,color-mapped"), std::string::npos) << out;
+    ASSERT_EQ(kelcli("info " + quoted(kt::fixture("io\\nb_c16.iff")), &out), 0);
+    EXPECT_NE(out.find("\"format\": \"IFF\", \"width\": 37, \"height\": 23, \"bits\": 8"), std::string::npos) << out;
+    EXPECT_NE(out.find("Number of planes = 4"), std::string::npos) << out;
+
+    kt::TempDir dir;
+    const std::string tga = dir.file("a.tga"), lbm = dir.file("a.lbm");
+    ASSERT_EQ(kelcli("convert " + quoted(kt::fixture("io\\nb_rgb.tga")) + " " + quoted(lbm)), 0);
+    ASSERT_EQ(kelcli("convert " + quoted(lbm) + " " + quoted(tga)), 0);
+    EXPECT_EQ(kt::firstDifference(reference("io\\nb_rgb.ref.ppm"), readBack(dir, tga)), "");
+    ASSERT_EQ(kelcli("convert " + quoted(kt::fixture("io\\nb_ham8.iff")) + " " + quoted(tga)), 0);
+    EXPECT_EQ(kt::firstDifference(reference("io\\nb_ham8.ref.ppm"), readBack(dir, tga)), "");
+}

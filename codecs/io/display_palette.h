@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 namespace kelio {
 
 // Quantizes `*dib` (24-bit, 40-byte header), places the colours in its colour table (the block
@@ -12,5 +14,9 @@ namespace kelio {
 // palette. False when the quantizer fails or no palette can be made; "CreateBIPalette:
 // LocalAlloc 256 error!" is shown when there is no memory for the palette record.
 bool addDisplayPalette(HGLOBAL* dib, HPALETTE* palette);
+
+// Bytes a decoder leaves free at the end of a DIB of this depth that will get the display
+// palette, so that the colour table goes in without the image being copied to a larger block.
+inline size_t displayPaletteRoom(int bits) { return bits == 24 ? 256 * 4 : 0; }
 
 } // namespace kelio

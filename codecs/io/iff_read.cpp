@@ -231,10 +231,7 @@ void planarToBytes(const uint8_t* planes, size_t planeBytes, int count, size_t w
         uint64_t acc = 0;
         for (int p = 0; p < count; ++p)
             acc |= iff::spreadPlane(planes[size_t(p) * planeBytes + j]) << p;
-        uint8_t bytes[8];
-        for (int k = 0; k < 8; ++k)
-            bytes[k] = uint8_t(acc >> (8 * k));
-        std::memcpy(out + 8 * j, bytes, std::min<size_t>(8, width - 8 * j));
+        std::memcpy(out + 8 * j, &acc, std::min<size_t>(8, width - 8 * j)); // pixel 0 in the lowest byte
     }
 }
 
@@ -276,12 +273,7 @@ public:
         } else if (planes == 1) {
             std::memcpy(dst, row, planeBytes_);
         } else if (planes == 24) {
-            // Planes 0-7 are red, 8-15 green, 16-23 blue.
-            for (int channel = 0; channel < 3; ++channel) {
-                planarToBytes(row + size_t(8 * channel) * planeBytes_, planeBytes_, 8, width_, values_.data());
-                for (size_t x = 0; x < width_; ++x)
-                    dst[3 * x + size_t(2 - channel)] = values_[x];
-            }
+            trueColour(row, dst);
         } else if (p_.ham) {
             planarToBytes(row, planeBytes_, planes, width_, values_.data());
             hamRow(values_.data(), width_, planes, p_.cmap, dst);
@@ -291,6 +283,23 @@ public:
     }
 
 private:
+    // Planes 0-7 are red, 8-15 green, 16-23 blue; eight pixels at a time.
+    void trueColour(const uint8_t* row, uint8_t* dst)
+    {
+        for (size_t j = 0; j * 8 < width_; ++j) {
+            uint64_t channel[3] = {};
+            for (int c = 0; c < 3; ++c)
+                for (int p = 0; p < 8; ++p)
+                    channel[c] |= iff::spreadPlane(row[size_t(8 * c + p) * planeBytes_ + j]) << p;
+            uint8_t* d = dst + 24 * j;
+            for (size_t k = 0, n = std::min<size_t>(8, width_ - 8 * j); k < n; ++k, d += 3) {
+                d[0] = uint8_t(channel[2] >> (8 * k));
+                d[1] = uint8_t(channel[1] >> (8 * k));
+                d[2] = uint8_t(channel[0] >> (8 * k));
+            }
+        }
+    }
+
     // One byte per pixel; values the colour table does not hold become entry 0.
     void chunky(const uint8_t* row, uint8_t* dst)
     {
@@ -348,7 +357,7 @@ HGLOBAL OpenLBM(const char* path, HINSTANCE instance, char* format, HGLOBAL* tec
 
     const size_t tableBytes = 4 * size_t(p.room);
     const size_t rowBytes = size_t(kel::dibRowBytes(bi.biWidth, bi.biBitCount));
-    if (!dib.realloc(40 + tableBytes + size_t(bi.biSizeImage))) {
+    if (!dib.realloc(40 + tableBytes + size_t(bi.biSizeImage) + kelio::displayPaletteRoom(bi.biBitCount))) {
         char text[256];
         LoadStringA(instance, IDS_NO_MEMORY, text, sizeof text);
         TechInfo(techInfo, "%s\r\n", text);

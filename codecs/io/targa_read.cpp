@@ -258,7 +258,8 @@ HGLOBAL OpenTGA(const char* path, HINSTANCE instance, char* format, HGLOBAL* tec
 
     const size_t tableBytes = 4 * size_t(bi.biClrUsed);
     const size_t rowBytes = size_t(kel::dibRowBytes(uint64_t(bi.biWidth), bi.biBitCount));
-    if (!dib.realloc(40 + tableBytes + size_t(bi.biSizeImage))) {
+    const bool displayPalette = bi.biBitCount == 24 && (h.type == 2 || h.type == 10);
+    if (!dib.realloc(40 + tableBytes + size_t(bi.biSizeImage) + (displayPalette ? kelio::displayPaletteRoom(24) : 0))) {
         char text[256];
         LoadStringA(instance, IDS_NO_MEMORY, text, sizeof text);
         TechInfo(techInfo, "%s\r\n", text);
@@ -303,7 +304,7 @@ HGLOBAL OpenTGA(const char* path, HINSTANCE instance, char* format, HGLOBAL* tec
                 return nullptr;
         }
     }
-    if (bits == 24 && (h.type == 2 || h.type == 10)) {
+    if (displayPalette) {
         HGLOBAL image = dib.release();
         const bool ok = kelio::addDisplayPalette(&image, palette);
         dib.reset(image);
