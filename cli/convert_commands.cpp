@@ -45,7 +45,10 @@ int infoCommand(const Args& args)
     MessageRelay relay;
     pipeline::ImageInfo info;
     std::string error;
-    if (!pipeline::readImageInfo(args[0], &info, &error))
+    // Decoded, not only opened: some codecs learn their technical lines while reading the
+    // pixels, and a file whose pixels are damaged should not be reported as sound.
+    kel::GlobalMem dib(pipeline::loadImage(args[0], &info, &error));
+    if (!dib)
         return failWith(relay, error);
     printLine(JsonLine()
                   .add("file", args[0])

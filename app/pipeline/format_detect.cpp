@@ -69,6 +69,10 @@ Family familyOf(const std::string& type)
         return Family::Pcx;
     if (type == "JPG" || type == "JIF")
         return Family::Jpeg;
+    if (type == "TGA")
+        return Family::Tga;
+    if (type == "CE" || type == "LBM" || type == "IFF")
+        return Family::Lbm;
     return Family::Other;
 }
 

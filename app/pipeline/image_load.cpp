@@ -57,6 +57,8 @@ public:
             GlobalFree(bmp_);
         if (tech_)
             GlobalFree(tech_);
+        if (imageId_)
+            GlobalFree(imageId_);
         // An information call of the JPEG library that was not followed by its open call
         // still holds the JPEG mutex.
         if (jpegHeld_)
@@ -109,8 +111,14 @@ public:
             dib = OpenJPEG(&jpeg_, path_.c_str());
             jpegHeld_ = false;
             break;
+        case Family::Tga:
+            dib = OpenTGA(path_.c_str(), GetModuleHandleA(nullptr), format_, &tech_, &imageId_, &palette);
+            break;
+        case Family::Lbm: dib = OpenLBM(path_.c_str(), GetModuleHandleA(nullptr), format_, &tech_, &palette); break;
         case Family::Other: break;
         }
+        if (palette)
+            DeleteObject(palette); // the program keeps it for display; the pipeline's callers make their own
         info->techInfo = techText(tech_);
         if (!dib)
             fail(error, "Unrecognized or invalid file:" + path_ + "!");
@@ -136,6 +144,8 @@ private:
             record_ = ReadJPEGBitmapInfo(&jpeg_, file, 1, 1, 2, format_);
             jpegHeld_ = record_ != nullptr;
             break;
+        case Family::Tga: record_ = ReadTGABitmapInfo(file, format_, &imageId_); break;
+        case Family::Lbm: record_ = ReadLBMBitmapInfo(file, format_, &tech_); break;
         case Family::Other: break;
         }
         return record_ != nullptr;
@@ -156,6 +166,7 @@ private:
     HGLOBAL record_ = nullptr;
     HGLOBAL bmp_ = nullptr;
     HGLOBAL tech_ = nullptr;
+    HGLOBAL imageId_ = nullptr; // a Targa file's image ID
     bool jpegHeld_ = false;
 };
 

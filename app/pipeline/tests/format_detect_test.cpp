@@ -74,6 +74,9 @@ TEST(FormatDetect, TypeFromTheExtension)
     EXPECT_EQ(familyOf("JIF"), Family::Jpeg);
     EXPECT_EQ(familyOf("DIB"), Family::Bmp);
     EXPECT_EQ(familyOf("GIF"), Family::Other);
+    EXPECT_EQ(familyOf("TGA"), Family::Tga);
+    for (const char* type : {"CE", "LBM", "IFF"})
+        EXPECT_EQ(familyOf(type), Family::Lbm) << type;
 }
 
 TEST(FormatDetect, WritableFormatFromTheName)

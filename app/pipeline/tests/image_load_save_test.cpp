@@ -69,6 +69,9 @@ TEST_F(Pipeline, LoadsByExtensionThenBySignature)
         {"jpeg\\baseline.jpg", "b.jpg", "JPG", "JPEG"},
         {"jpeg\\baseline.jpg", "b.pcx", "JPG", "JPEG"},   // the PCX reader refuses it; the signature says JPEG
         {"jpeg\\photo.jpg", "c.jif", "JIF", "JPEG"},
+        {"io\\nb_cmap_rle.tga", "d.tga", "TGA", "TGA-9"},
+        {"io\\nb_c16.iff", "e.lbm", "LBM", "IFF"},
+        {"io\\nb_deep24.iff", "e.dat", "IFF", "IFF"}, // the signature proposes IFF
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -121,7 +124,7 @@ TEST_F(Pipeline, SavesEveryWritableFormatOfThisBuildAndReadsItBack)
     kel::GlobalMem dib(kt::makeDib(33, 21, 8, kt::spreadColours(256), kt::pattern(8, 256)));
     kt::RgbImage original;
     ASSERT_TRUE(kt::dibToRgb(dib.get(), &original));
-    for (const char* name : {"o.pcx", "o.bmp", "o.jpg"}) {
+    for (const char* name : {"o.pcx", "o.bmp", "o.jpg", "o.tga", "o.lbm"}) {
         SCOPED_TRACE(name);
         SaveOptions options;
         options.jpeg.quality = 100;
