@@ -99,6 +99,7 @@ public:
     {
         HGLOBAL dib = nullptr;
         HPALETTE palette = nullptr;
+        const HINSTANCE instance = GetModuleHandleA(nullptr);
         switch (familyOf(type_)) {
         case Family::Bmp: dib = std::exchange(bmp_, nullptr); break;
         case Family::Pcx:
@@ -109,8 +110,24 @@ public:
             dib = OpenJPEG(&jpeg_, path_.c_str());
             jpegHeld_ = false;
             break;
+        case Family::Sgi:
+            dib = OpenRGB(path_.c_str(), instance, format_, &record_, &tech_, &palette, options_.warnings);
+            break;
+        case Family::Ras:
+            dib = OpenRAS(path_.c_str(), instance, format_, &record_, &tech_, &palette, options_.warnings);
+            break;
+        case Family::Xpm:
+            dib = OpenXPM(path_.c_str(), instance, format_, &record_, &tech_, &palette, options_.warnings);
+            break;
+        case Family::Xbm:
+            dib = OpenXBM(path_.c_str(), instance, format_, &record_, &tech_, &palette, options_.warnings);
+            break;
+        case Family::Ics: dib = OpenICS(path_.c_str(), instance, format_, &tech_, &palette, 0, 0); break;
         case Family::Other: break;
         }
+        // The pipeline hands over the image only; a display palette is the caller's to make.
+        if (palette)
+            DeleteObject(palette);
         info->techInfo = techText(tech_);
         if (!dib)
             fail(error, "Unrecognized or invalid file:" + path_ + "!");
@@ -136,6 +153,12 @@ private:
             record_ = ReadJPEGBitmapInfo(&jpeg_, file, 1, 1, 2, format_);
             jpegHeld_ = record_ != nullptr;
             break;
+        case Family::Sgi: record_ = ReadRGBBitmapInfo(file, format_, &tech_, options_.warnings); break;
+        case Family::Ras: record_ = ReadRASBitmapInfo(file, format_, &tech_, options_.warnings); break;
+        // These read the file by name; the XPM and XBM entries already decode the whole image.
+        case Family::Xpm: record_ = ReadXPMBitmapInfo(path_.c_str(), format_, &tech_, options_.warnings); break;
+        case Family::Xbm: record_ = ReadXBMBitmapInfo(path_.c_str(), format_, &tech_, options_.warnings); break;
+        case Family::Ics: record_ = ReadICSBitmapInfo(path_.c_str(), format_, &tech_, 0, 0); break;
         case Family::Other: break;
         }
         return record_ != nullptr;
