@@ -24,7 +24,7 @@ bool saveImage(const std::string& path, HGLOBAL dib, const SaveOptions& options,
     const int format = FormatIndexFromName(path);
     if (format == kBmp)
         return writeBmpFile(path.c_str(), dib, error);
-    if (format != kPcx && format != kJpeg && format != kTga && format != kLbm)
+    if (format != kPcx && format != kJpeg && format != kTga && format != kLbm && format != kSgi)
         return fail(error, format < 0 ? "no writable format has the extension of " + path
                                       : std::string("writing ") + writableDescription(format) +
                                             " files is not available");
@@ -44,6 +44,10 @@ bool saveImage(const std::string& path, HGLOBAL dib, const SaveOptions& options,
         break;
     }
     case kLbm: written = WriteLBM(temp.c_str(), dib, options.formatFlags); break;
+    case kSgi:
+        // 1- and 4-bit images are written by their colours as 8-bit ones would be.
+        written = WriteRGB(temp.c_str(), dib, (options.formatFlags & 1) | (options.blackAndWhite ? 2 : 0));
+        break;
     }
     if (!written) {
         DeleteFileA(temp.c_str());

@@ -138,3 +138,38 @@ TEST(KelcliConvert, ReadsAndWritesTargaAndIff)
     ASSERT_EQ(kelcli("convert " + quoted(kt::fixture("io\\nb_ham8.iff")) + " " + quoted(tga)), 0);
     EXPECT_EQ(kt::firstDifference(reference("io\\nb_ham8.ref.ppm"), readBack(dir, tga)), "");
 }
+
+// Sun raster, SGI, XPM, XBM and ICS files in; SGI out, compressed or not, colour or grey.
+TEST(KelcliConvert, ReadsTheXAndScientificFormatsAndWritesSgi)
+{
+    std::string out;
+    ASSERT_EQ(kelcli("info " + quoted(kt::fixture("sgi\\nb_rgb_rle.sgi")), &out), 0);
+    EXPECT_NE(out.find("\"format\": \"RGB\", \"width\": 37, \"height\": 23, \"bits\": 24, \"colors\": 256"),
+              std::string::npos)
+        << out;
+    ASSERT_EQ(kelcli("info " + quoted(kt::fixture("xpm\\nb_bits.xbm")), &out), 0);
+    EXPECT_NE(out.find("\"format\": \"XBM\", \"width\": 37, \"height\": 23, \"bits\": 1, \"colors\": 2"),
+              std::string::npos)
+        << out;
+
+    kt::TempDir dir;
+    struct Case {
+        const char* in;
+        const char* ref;
+    } cases[] = {{"ras\\nb_24bit.ras", "ras\\nb_24bit.ref.ppm"},
+                 {"xpm\\nb_c200.xpm", "xpm\\nb_c200.ref.ppm"},
+                 {"sgi\\im_rgba_rle.sgi", "sgi\\im_rgba_rle.ref.ppm"}};
+    for (const Case& c : cases) {
+        for (const char* options : {"", " --uncompressed"}) {
+            SCOPED_TRACE(std::string(c.in) + options);
+            const std::string sgi = dir.file("a.sgi");
+            ASSERT_EQ(kelcli("convert " + quoted(kt::fixture(c.in)) + " " + quoted(sgi) + options), 0);
+            EXPECT_EQ(kt::readFile(sgi)[2], options[0] ? 0 : 1);
+            EXPECT_EQ(kt::firstDifference(reference(c.ref), readBack(dir, sgi)), "");
+        }
+    }
+    const std::string grey = dir.file("g.sgi");
+    ASSERT_EQ(kelcli("convert " + quoted(kt::fixture("xpm\\nb_bits.xbm")) + " " + quoted(grey) + " --bw"), 0);
+    EXPECT_EQ(kt::readFile(grey)[11], 1) << "one channel";
+    EXPECT_EQ(kt::firstDifference(reference("xpm\\nb_bits.ref.ppm"), readBack(dir, grey)), "");
+}
