@@ -3,7 +3,7 @@
 #pragma once
 
 #include "bytes.h"
-#include "dib_reading.h"
+#include "codec_results.h"
 #include "kelio.h"
 #include "test_support.h"
 #include "win_raii.h"

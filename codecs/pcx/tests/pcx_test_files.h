@@ -2,7 +2,7 @@
 #pragma once
 
 #include "bytes.h"
-#include "dib_reading.h"
+#include "codec_results.h"
 #include "win_raii.h"
 
 #include <windows.h>
