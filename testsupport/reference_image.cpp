@@ -49,16 +49,19 @@ bool readNetpbm(const std::string& path, RgbImage* out)
     } else {
         return false;
     }
-    if (width <= 0 || height <= 0 || depth < 1 || depth > 4 || maxval != 255 ||
-        bytes.size() - pos < size_t(width) * height * depth)
+    // 16-bit samples are stored big-endian: their high byte is the 8-bit value compared.
+    const size_t sampleBytes = maxval == 65535 ? 2 : 1;
+    if (width <= 0 || height <= 0 || depth < 1 || depth > 4 || (maxval != 255 && maxval != 65535) ||
+        bytes.size() - pos < size_t(width) * height * depth * sampleBytes)
         return false;
     out->width = width;
     out->height = height;
     out->pixels.resize(size_t(width) * height);
     const uint8_t* p = bytes.data() + pos;
-    for (size_t i = 0; i < out->pixels.size(); ++i, p += depth) {
+    const size_t step = depth * sampleBytes;
+    for (size_t i = 0; i < out->pixels.size(); ++i, p += step) {
         const bool grey = depth <= 2;
-        const uint8_t r = p[0], g = grey ? p[0] : p[1], b = grey ? p[0] : p[2];
+        const uint8_t r = p[0], g = grey ? p[0] : p[sampleBytes], b = grey ? p[0] : p[2 * sampleBytes];
         out->pixels[i] = uint32_t(r) << 16 | uint32_t(g) << 8 | b;
     }
     return true;

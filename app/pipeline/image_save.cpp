@@ -24,7 +24,7 @@ bool saveImage(const std::string& path, HGLOBAL dib, const SaveOptions& options,
     const int format = FormatIndexFromName(path);
     if (format == kBmp)
         return writeBmpFile(path.c_str(), dib, error);
-    if (format != kPcx && format != kJpeg)
+    if (format != kPcx && format != kJpeg && format != kTga && format != kLbm && format != kSgi)
         return fail(error, format < 0 ? "no writable format has the extension of " + path
                                       : std::string("writing ") + writableDescription(format) +
                                             " files is not available");
@@ -34,8 +34,21 @@ bool saveImage(const std::string& path, HGLOBAL dib, const SaveOptions& options,
             return fail(error, "JPEG compression cannot handle images less than 8 bits per pixel!");
     }
     const std::string temp = path + ".part~";
-    const int written = format == kPcx ? WritePCX(temp.c_str(), dib, options.formatFlags)
-                                       : WriteJPEG(temp.c_str(), dib, const_cast<JpegOptions*>(&options.jpeg));
+    int written = 0;
+    switch (format) {
+    case kPcx: written = WritePCX(temp.c_str(), dib, options.formatFlags); break;
+    case kJpeg: written = WriteJPEG(temp.c_str(), dib, const_cast<JpegOptions*>(&options.jpeg)); break;
+    case kTga: {
+        char name[16];
+        written = WriteTGA(temp.c_str(), dib, options.formatFlags & 1, name, GetModuleHandleA(nullptr));
+        break;
+    }
+    case kLbm: written = WriteLBM(temp.c_str(), dib, options.formatFlags); break;
+    case kSgi:
+        // 1- and 4-bit images are written by their colours as 8-bit ones would be.
+        written = WriteRGB(temp.c_str(), dib, (options.formatFlags & 1) | (options.blackAndWhite ? 2 : 0));
+        break;
+    }
     if (!written) {
         DeleteFileA(temp.c_str());
         return fail(error, "Error writing file!");
