@@ -161,3 +161,15 @@ TEST_F(Registration, ACdListWaitsForItsDisc)
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(list.c_str())) << "kept for a later start";
     EXPECT_EQ(0, RegisterCDCatalogs(programDir.file("NONE.INI").c_str()));
 }
+
+TEST_F(Registration, TheEngineFindsRegisteredCatalogsByName)
+{
+    // IsItemCataloged asks the registry for the catalog of that name.
+    kt::TempDir dir;
+    makeCatalog(dir.file("KNOWN.CAT"), "Known", "HERE.GIF");
+    Descriptor d;
+    ASSERT_EQ(1, RegisterCatalogFile(dir.file("KNOWN.CAT").c_str(), nullptr, d.get()));
+    EXPECT_EQ(1, IsItemCataloged("HERE.GIF", "known  "));
+    EXPECT_EQ(0, IsItemCataloged("ELSEWHERE.GIF", "Known"));
+    EXPECT_EQ(0, IsItemCataloged("HERE.GIF", "Unknown"));
+}

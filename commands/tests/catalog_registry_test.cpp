@@ -125,6 +125,6 @@ TEST_F(RegistryList, FindCatalogLetsGoOfACachedIndex)
     ASSERT_EQ(1, FindCatalog("Two", d.get()));
     EXPECT_EQ(nullptr, d->indexBlock);
     EXPECT_EQ(nullptr, d->mutex);
-    EXPECT_EQ(GMEM_INVALID_HANDLE, GlobalFlags(cached)) << "the cached index was freed";
+    EXPECT_EQ(UINT(GMEM_INVALID_HANDLE), GlobalFlags(cached)) << "the cached index was freed";
     EXPECT_STREQ(dir.file("TWO.CAT").c_str(), d->catPath);
 }
