@@ -28,6 +28,11 @@ namespace {
 const char kUsage[] =
     "usage: kelcli catalog dump CATFILE\n"
     "       kelcli catalog rebuild-index CATFILE\n"
+    "       kelcli catalog put CATFILE NAME [--long-name L] [--title T] [--keywords K] [--description D]\n"
+    "              [--format F] [--width W --height H --bits B] [--thumbnail IMAGE] [--jpeg]\n"
+    "       kelcli catalog get CATFILE NAME [--thumbnail OUT.bmp]\n"
+    "       kelcli catalog delete CATFILE NAME\n"
+    "       kelcli catalog verify CATFILE\n"
     "       kelcli transform IN.bmp OUT.bmp OP... (--rotate cw|half|ccw, --crop X,Y,W,H, --rle8, --rle4,\n"
     "                                             --filter K1,...,K25,DIVISOR,OFFSET; applied in order)\n"
     "       kelcli path to-net PATH | to-local NETPATH\n"

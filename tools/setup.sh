@@ -11,6 +11,8 @@ packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb x
 # The X Window System colour database, which the XPM codec's colour names are made from.
 packages+=(x11-common)
 [ "${1:-}" = --bench ] && packages+=(libjpeg-turbo-progs libvips-tools sqlite3)
+# The catalog benchmark's SQLite side is a small native program against the library.
+[ "${1:-}" = --bench ] && packages+=(libsqlite3-dev gcc)
 
 missing=()
 for p in "${packages[@]}"; do
