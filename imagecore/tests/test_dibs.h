@@ -128,4 +128,27 @@ inline std::string show(const Rows& rows)
     return s;
 }
 
+// Rows written as they are displayed (top row first) turned into memory order, and back.
+template <typename Row> std::vector<Row> flip(std::vector<Row> rows)
+{
+    return std::vector<Row>(rows.rbegin(), rows.rend());
+}
+
+// The pixels of a 24-bit result in memory order.
+inline std::vector<std::vector<Colour>> read24(HGLOBAL dib)
+{
+    kel::GlobalLocked<BYTE> p(dib);
+    const auto* bi = reinterpret_cast<const BITMAPINFOHEADER*>(p.get());
+    const BYTE* bits = FindDIBBits(p.get());
+    std::vector<std::vector<Colour>> rows;
+    for (int y = 0; y < bi->biHeight; ++y) {
+        const BYTE* row = bits + rowBytes(bi->biWidth, 24) * y;
+        std::vector<Colour> line;
+        for (int x = 0; x < bi->biWidth; ++x)
+            line.push_back(Colour{row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+        rows.push_back(line);
+    }
+    return rows;
+}
+
 } // namespace tdib
