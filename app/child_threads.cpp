@@ -15,7 +15,7 @@ namespace {
 
 // Shared by the creator and the thread: the creator may stop waiting before the thread is done.
 struct Creation {
-    ChildWindowSpec spec;
+    ChildWindowParams params;
     kel::UniqueHandle created; // semaphore released when the window exists (or failed)
     HWND window = nullptr;
 };
@@ -25,7 +25,7 @@ DWORD WINAPI childThread(void* p)
     std::shared_ptr<Creation> job(*static_cast<std::shared_ptr<Creation>*>(p));
     delete static_cast<std::shared_ptr<Creation>*>(p);
     const AppState& app = appState();
-    const ChildWindowSpec& s = job->spec;
+    const ChildWindowParams& s = job->params;
     HWND wnd = CreateMDIWindowA(s.className.c_str(), s.title.c_str(), s.style, s.x, s.y, s.width, s.height,
                                 app.mdiClient, app.appInstance, s.param);
     job->window = wnd;
@@ -37,12 +37,12 @@ DWORD WINAPI childThread(void* p)
 
 } // namespace
 
-HWND createChildOnThread(const ChildWindowSpec& spec, bool* threadStarted)
+HWND createChildOnThread(const ChildWindowParams& params, bool* threadStarted)
 {
     if (threadStarted)
         *threadStarted = false;
     auto job = std::make_shared<Creation>();
-    job->spec = spec;
+    job->params = params;
     job->created.reset(CreateSemaphoreA(nullptr, 0, 1, nullptr));
     if (!job->created)
         return nullptr;
@@ -61,28 +61,28 @@ HWND createChildOnThread(const ChildWindowSpec& spec, bool* threadStarted)
     return job->window;
 }
 
-HWND createChildHere(const ChildWindowSpec& spec)
+HWND createChildHere(const ChildWindowParams& params)
 {
     const AppState& app = appState();
     MDICREATESTRUCTA mcs{};
-    mcs.szClass = spec.className.c_str();
-    mcs.szTitle = spec.title.c_str();
+    mcs.szClass = params.className.c_str();
+    mcs.szTitle = params.title.c_str();
     mcs.hOwner = app.appInstance;
-    mcs.x = spec.x;
-    mcs.y = spec.y;
-    mcs.cx = spec.width;
-    mcs.cy = spec.height;
-    mcs.style = spec.style;
-    mcs.lParam = spec.param;
+    mcs.x = params.x;
+    mcs.y = params.y;
+    mcs.cx = params.width;
+    mcs.cy = params.height;
+    mcs.style = params.style;
+    mcs.lParam = params.param;
     return reinterpret_cast<HWND>(SendMessageA(app.mdiClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
 }
 
-HWND createChildWindow(const ChildWindowSpec& spec)
+HWND createChildWindow(const ChildWindowParams& params)
 {
     bool threadStarted = false;
-    HWND wnd = createChildOnThread(spec, &threadStarted);
+    HWND wnd = createChildOnThread(params, &threadStarted);
     if (!threadStarted)
-        wnd = createChildHere(spec);
+        wnd = createChildHere(params);
     if (!wnd)
         DIBError(7); // "Error creating MDI Child!"
     return wnd;

@@ -15,7 +15,7 @@ namespace kelapp {
 
 constexpr DWORD kChildCreationWaitMs = 5000;
 
-struct ChildWindowSpec {
+struct ChildWindowParams {
     std::string className;
     std::string title;
     DWORD style = 0;
@@ -25,11 +25,11 @@ struct ChildWindowSpec {
 
 // The child on a thread of its own, or (no thread) on this thread; null, after the image core's
 // error 7, when it could not be made.
-HWND createChildWindow(const ChildWindowSpec& spec);
+HWND createChildWindow(const ChildWindowParams& params);
 // Only on a thread of its own; null when no thread could be started (`threadStarted` false), or
 // the thread's window failed or did not appear in time.
-HWND createChildOnThread(const ChildWindowSpec& spec, bool* threadStarted = nullptr);
+HWND createChildOnThread(const ChildWindowParams& params, bool* threadStarted = nullptr);
 // Through the MDI client on the calling thread.
-HWND createChildHere(const ChildWindowSpec& spec);
+HWND createChildHere(const ChildWindowParams& params);
 
 } // namespace kelapp

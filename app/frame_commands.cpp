@@ -4,10 +4,12 @@
 #include "cover_window.h"
 #include "ids_frame.h"
 #include "kel_messages.h"
+#include "keldll.h"
 #include "kelint.h"
 #include "mdi_children.h"
 #include "menu_help.h"
 #include "not_available.h"
+#include "image_child.h"
 #include "pending_libraries.h"
 #include "pending_requests.h"
 #include "shell_state.h"
@@ -137,6 +139,10 @@ After dispatch(HWND frame, WPARAM wParam, LPARAM lParam)
         if (HWND child = active())
             HandlePlay(child, 1);
         return After::Ready;
+    case IDM_SIZE_WINDOW:
+        if (HWND child = active(); child && imageRecordOf(child))
+            SizeWindow(child);
+        return After::Ready;
     case IDM_TILE: SendMessageA(app.mdiClient, WM_MDITILE, 0, 0); return After::Ready;
     case IDM_CASCADE: SendMessageA(app.mdiClient, WM_MDICASCADE, 0, 0); return After::Ready;
     case IDM_ARRANGE_ICONS: SendMessageA(app.mdiClient, WM_MDIICONARRANGE, 0, 0); return After::Ready;
@@ -198,6 +204,7 @@ bool handledHere(UINT id)
     case IDM_THUMBNAIL_VIEW:
     case IDM_OPEN_PENDING:
     case IDM_PLAY:
+    case IDM_SIZE_WINDOW:
     case IDM_TILE:
     case IDM_CASCADE:
     case IDM_ARRANGE_ICONS:

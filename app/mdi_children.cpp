@@ -11,7 +11,7 @@ namespace kelapp {
 
 int childKind(HWND child)
 {
-    HGLOBAL record = reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(child, kChildRecordLong));
+    HGLOBAL record = reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(child, kRecordHandleLong));
     if (!record || GlobalSize(record) < sizeof(int16_t))
         return -1;
     const void* p = GlobalLock(record);

@@ -6,6 +6,7 @@
 #include "pending_libraries.h"
 #include "shell_state.h"
 #include "window_kind.h"
+#include "win_raii.h"
 
 #include <cstdio>
 #include <string>
@@ -126,9 +127,32 @@ ChildFacts childFacts(HWND child)
     if (!child || !IsWindow(child))
         return c;
     c.exists = true;
-    c.kind = childKind(child);
     c.minimised = IsIconic(child) != 0;
-    readChildRecordFacts(child, c);
+    // The record belongs to the child's thread; the fields are single aligned stores, read here
+    // without a lock as every thread of the program does.
+    HGLOBAL block = reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(child, kRecordHandleLong));
+    if (!block || GlobalSize(block) < sizeof(int16_t))
+        return c;
+    kel::GlobalLocked<ImageRecord> lock(block);
+    const ImageRecord* r = lock.get();
+    if (!r)
+        return c;
+    c.kind = r->kind;
+    if (c.kind == KIND_THUMBVIEW) {
+        readThumbnailViewFacts(child, c);
+        return c;
+    }
+    if (GlobalSize(block) < sizeof(ImageRecord))
+        return c; // a record of some other shape: nothing more is known
+    c.busy = r->busy != 0;
+    c.animated = r->animated != 0 || c.kind == KIND_ANIMATION;
+    c.hasFile = r->hasFile != 0;
+    c.mayDelete = c.hasFile && !r->noDelete;
+    c.hasTechInfo = r->techInfo != nullptr;
+    c.hasUndo = r->undoImage != nullptr;
+    c.paletteUndo = r->paletteUndo != 0;
+    c.loop = r->loop != 0;
+    c.bitsPerPixel = r->bitsPerPixel;
     return c;
 }
 
@@ -184,7 +208,7 @@ bool commandEnabled(UINT id, const MenuFacts& f)
     case IDM_PLAY:
     case IDM_LOOP: return c.exists && c.animated;
     // Sizing a window to its image means nothing for an icon.
-    case IDM_SIZE_WINDOW: return c.exists && !c.minimised;
+    case IDM_SIZE_WINDOW: return c.exists && c.kind != KIND_THUMBVIEW && !c.minimised;
     case IDM_UNDO: return c.exists && c.hasUndo && !c.busy;
     case IDM_HISTOGRAM: return image && c.bitsPerPixel >= 8 && !c.animated;
     case IDM_TWAIN_ACQUIRE:

@@ -37,7 +37,6 @@ constexpr Row kNotAvailable[] = {
     {IDM_DITHER_REQUEST_1, IDM_DITHER_REQUEST_1},     // dither window
     {IDM_DITHER_REQUEST_2, IDM_DITHER_REQUEST_2},     // dither window
     {IDM_SLIDE_SHOW_OPTIONS, IDM_SLIDE_SHOW_OPTIONS}, // slide show
-    {IDM_SIZE_WINDOW, IDM_SIZE_WINDOW},               // KELDLL32 SizeWindow
     {IDM_DEFAULT_KEYWORDS, IDM_DEFAULT_KEYWORDS},     // catalog building: default keywords
     {IDM_ADJUST_PALETTE, IDM_ADJUST_PALETTE},         // palette windows
     {IDM_HISTOGRAM, IDM_HISTOGRAM},                   // histogram window

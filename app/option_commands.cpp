@@ -6,6 +6,7 @@
 #include "kel_messages.h"
 #include "kelint.h"
 #include "mdi_children.h"
+#include "image_child.h"
 #include "pending_libraries.h"
 #include "profile.h"
 #include "shell_state.h"

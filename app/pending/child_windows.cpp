@@ -32,14 +32,11 @@ void openThumbnailView(const char* catalogPath)
 // Completed by the slide show's full-screen view.
 void showFullScreen(HWND, LPARAM) { requestNotAvailable(0, "full screen"); }
 
-// Completed by image windows: the record's display settings take the option, then a repaint.
-void imageWindowOptionChanged(HWND, UINT) {}
+// Completed by thumbnail views: the address of the catalog descriptor the view shows.
+CatalogDescriptor* thumbnailViewCatalog(HWND) { return nullptr; }
 
-// Completed by image windows: the target catalog field of the record.
-void setImageTargetCatalog(HWND, HWND) {}
-
-// Completed by image windows and thumbnail views from their records (busy count, animation,
-// file, technical text, undo copies, depth, the view's catalog).
-void readChildRecordFacts(HWND, ChildFacts&) {}
+// Completed by thumbnail views from their records: hidden entries shown, and the read-only and
+// sequence flags of the catalog shown.
+void readThumbnailViewFacts(HWND, ChildFacts&) {}
 
 } // namespace kelapp

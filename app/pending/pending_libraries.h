@@ -54,16 +54,11 @@ void openImageFile(const char* path);                     // command 173: load o
 void openScannedImage(HGLOBAL dib, const char* title);    // WMU_NEWIMAGE
 void openThumbnailView(const char* catalogPath);          // command 135 (null: the current catalog)
 void showFullScreen(HWND wnd, LPARAM record);             // WMU_FULLSCREEN
-// An image window takes a changed display option of the frame (centre, stretch, DIB to screen,
-// background colour) and repaints.
-void imageWindowOptionChanged(HWND child, UINT command);
-// "Catalog..." of an image window: its record's target catalog becomes that of the open
-// thumbnail view `view` (null: the current catalog).
-void setImageTargetCatalog(HWND child, HWND view);
-// What the menu state needs from an image window's record beyond its kind (busy, animation,
-// file, technical text, undo copies, depth, its catalog): left as "not there" until image
-// windows and thumbnail views fill it.
+// The catalog descriptor a thumbnail view shows (from the view's record).
+CatalogDescriptor* thumbnailViewCatalog(HWND view);
+// What the menu state needs from a thumbnail view's record beyond its kind (hidden entries shown,
+// its catalog's read-only and sequence flags): left as "not there" until thumbnail views fill it.
 struct ChildFacts;
-void readChildRecordFacts(HWND child, ChildFacts& facts);
+void readThumbnailViewFacts(HWND view, ChildFacts& facts);
 
 } // namespace kelapp

@@ -10,8 +10,9 @@ namespace apptest {
 
 namespace {
 
+// The program's child record, then what the test tells the child.
 struct Record {
-    int16_t kind;
+    ImageRecord image;
     int32_t refuseClose;
 };
 
@@ -50,7 +51,7 @@ LRESULT CALLBACK childProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
         note(wnd, msg, wParam, lParam);
         DestroyWindow(wnd);
         return 0;
-    case WMU_TOFIRSTCHILD: note(wnd, msg, wParam, lParam); return 1000 + record(wnd)->kind;
+    case WMU_TOFIRSTCHILD: note(wnd, msg, wParam, lParam); return 1000 + record(wnd)->image.kind;
     case WMU_CATALOGCHANGED:
     case WMU_BROADCAST:
     case WMU_REALIZE:
@@ -59,6 +60,15 @@ LRESULT CALLBACK childProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND: note(wnd, msg, wParam, lParam); return 0;
     case WM_DESTROY: {
         HGLOBAL block = reinterpret_cast<HGLOBAL>(GetWindowLongPtrA(wnd, 0));
+        if (Record* r = record(wnd)) {
+            if (hasImage(r->image))
+                GlobalFree(r->image.image);
+            if (r->image.techInfo)
+                GlobalFree(r->image.techInfo);
+            if (r->image.backgroundBrush)
+                DeleteObject(r->image.backgroundBrush);
+        }
+        SetWindowLongPtrA(wnd, sizeof(LONG_PTR), 0);
         GlobalUnlock(block);
         GlobalFree(block);
         SetWindowLongPtrA(wnd, 0, 0);
@@ -87,20 +97,26 @@ void registerTestChildClass()
 
 HWND makeTestChild(int kind, const std::string& title, bool refuseClose, bool here)
 {
+    return makeImageChild(title, [&](ImageRecord& r) { r.kind = int16_t(kind); }, refuseClose, here);
+}
+
+HWND makeImageChild(const std::string& title, const std::function<void(ImageRecord&)>& fill, bool refuseClose,
+                    bool here)
+{
     registerTestChildClass();
     HGLOBAL block = GlobalAlloc(GHND, sizeof(Record));
     auto* r = static_cast<Record*>(GlobalLock(block));
-    r->kind = int16_t(kind);
+    fill(r->image);
     r->refuseClose = refuseClose;
     GlobalUnlock(block);
-    kelapp::ChildWindowSpec spec;
-    spec.className = "KtChild";
-    spec.title = title;
-    spec.style = WS_VISIBLE;
-    spec.width = 200;
-    spec.height = 150;
-    spec.param = reinterpret_cast<LPARAM>(block);
-    HWND wnd = here ? kelapp::createChildHere(spec) : kelapp::createChildWindow(spec);
+    kelapp::ChildWindowParams params;
+    params.className = "KtChild";
+    params.title = title;
+    params.style = WS_VISIBLE;
+    params.width = 200;
+    params.height = 150;
+    params.param = reinterpret_cast<LPARAM>(block);
+    HWND wnd = here ? kelapp::createChildHere(params) : kelapp::createChildWindow(params);
     if (!wnd)
         GlobalFree(block);
     return wnd;
