@@ -65,24 +65,8 @@ public:
     }
     HWND frame() const
     {
-        struct Search {
-            DWORD pid;
-            HWND found;
-        } s{pi_.dwProcessId, nullptr};
-        EnumWindows(
-            [](HWND w, LPARAM p) {
-                auto* s = reinterpret_cast<Search*>(p);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                char cls[32] = "";
-                GetClassNameA(w, cls, sizeof cls);
-                if (pid == s->pid && !strcmp(cls, "KELWClass")) {
-                    s->found = w;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&s));
+        Search s{pi_.dwProcessId, nullptr};
+        EnumWindows(findFrame, reinterpret_cast<LPARAM>(&s));
         return s.found;
     }
     // The exit code, or -1 when it did not end within `ms`.
@@ -96,6 +80,24 @@ public:
     }
 
 private:
+    struct Search {
+        DWORD pid;
+        HWND found;
+    };
+    static BOOL CALLBACK findFrame(HWND w, LPARAM p)
+    {
+        auto* s = reinterpret_cast<Search*>(p);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        char cls[32] = "";
+        GetClassNameA(w, cls, sizeof cls);
+        if (pid == s->pid && !strcmp(cls, "KELWClass")) {
+            s->found = w;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
     bool started_ = false;
     PROCESS_INFORMATION pi_{};
 };
