@@ -353,7 +353,9 @@ HGLOBAL OpenLBM(const char* path, HINSTANCE instance, char* format, HGLOBAL* tec
     BITMAPINFOHEADER bi;
     DibInfo(dib.get(), &bi);
     FormatSpecs(dib.get(), "IFF");
-    appendTechInfo(techInfo, p, bi.biClrImportant);
+    // The colours the file gives, also for pictures made 24-bit (hold-and-modify) or with more
+    // colours than the table holds.
+    appendTechInfo(techInfo, p, p.hasCmap ? DWORD(p.cmapCount) : bi.biClrImportant);
 
     const size_t tableBytes = 4 * size_t(p.room);
     const size_t rowBytes = size_t(kel::dibRowBytes(bi.biWidth, bi.biBitCount));

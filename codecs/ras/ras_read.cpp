@@ -124,6 +124,8 @@ HGLOBAL OpenRAS(const char* path, HINSTANCE instance, char* format, HGLOBAL* /*i
             if (!UpdateStatus(DWORD(y + 1), DWORD(dibRows.height)))
                 return nullptr;
         }
+        // A map shorter than the depth's range leaves indices that name no entry.
+        kelcodec::clampIndices(dibRows, DIBNumColors(p.get()));
     }
     if (h.depth == 24 && !kelcodec::giveOptimalPalette(dib, palette))
         return nullptr;

@@ -75,6 +75,32 @@ DibLayout layoutOf(uint8_t* dib)
     return l;
 }
 
+void clampIndices(const DibLayout& dib, uint32_t colours)
+{
+    if (dib.bits != 1 && dib.bits != 4 && dib.bits != 8)
+        return;
+    if (colours >= (1u << dib.bits))
+        return;
+    // Each byte holds 8 / bits pixels; a table of the byte values does them all at once.
+    const int perByte = 8 / dib.bits;
+    const unsigned mask = (1u << dib.bits) - 1;
+    uint8_t lut[256];
+    for (unsigned b = 0; b < 256; ++b) {
+        unsigned out = 0;
+        for (int k = 0; k < perByte; ++k) {
+            const unsigned shift = unsigned(k * dib.bits), index = (b >> shift) & mask;
+            out |= (index < colours ? index : 0u) << shift;
+        }
+        lut[b] = uint8_t(out);
+    }
+    const size_t used = (size_t(dib.width) * size_t(dib.bits) + 7) / 8;
+    for (int y = 0; y < dib.height; ++y) {
+        uint8_t* row = dib.pixels + size_t(y) * dib.rowBytes;
+        for (size_t x = 0; x < used; ++x)
+            row[x] = lut[row[x]];
+    }
+}
+
 void appendNoMemory(HINSTANCE instance, HGLOBAL* techInfo)
 {
     char text[256] = "";

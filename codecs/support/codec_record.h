@@ -45,6 +45,10 @@ struct DibLayout {
 };
 DibLayout layoutOf(uint8_t* dib);
 
+// Gives the pixels of a 1-, 4- or 8-bit DIB whose index its `colours` table entries do not hold
+// the first entry instead, so that no pixel names an entry past the table.
+void clampIndices(const DibLayout& dib, uint32_t colours);
+
 // Appends the application's "Insufficient memory available" text as a technical information line.
 void appendNoMemory(HINSTANCE instance, HGLOBAL* techInfo);
 

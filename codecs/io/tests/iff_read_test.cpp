@@ -92,6 +92,31 @@ TEST(IffRead, TechnicalInformationDescribesTheHeader)
     EXPECT_EQ(d.tech, "Number of planes = 4\r\nNumber of colors = 16\r\nImage origin: 5, -2\r\nCompressed\r\n"
                       "Masking byte = 2\r\nX aspect: 10, Y aspect: 11\r\n");
     EXPECT_EQ(d.format, "IFF");
+
+    // The map's colours, also when the picture is made 24-bit (hold-and-modify) or the map holds
+    // more colours than the table.
+    std::vector<uint8_t> camgHam(4);
+    kel::putU32BE(&camgHam[0], 0x800);
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> file;
+        const char* line;
+    } cases[] = {
+        {"hold-and-modify",
+         form("ILBM", {chunk("BMHD", bmhd(1, 1, 6)), chunk("CAMG", camgHam), chunk("CMAP", cmap(kt::spreadColours(16))),
+                       chunk("BODY", planeRows({1}, 6))}),
+         "Number of colors = 16\r\n"},
+        {"300 colours for 8 planes",
+         form("ILBM", {chunk("BMHD", bmhd(1, 1, 8)), chunk("CMAP", std::vector<uint8_t>(900, 1)),
+                       chunk("BODY", planeRows({1}, 8))}),
+         "Number of colors = 300\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Decoded m = openLbm(written(dir, c.file));
+        ASSERT_TRUE(m.dib);
+        EXPECT_NE(m.tech.find(c.line), std::string::npos) << m.tech;
+    }
 }
 
 // Chunk walking, colour tables and pixel forms of small built pictures.

@@ -142,6 +142,10 @@ TEST(RasRead, ColourTables)
         {"8 bits, 3-entry map", 8, {10, 11, 12, 20, 21, 22, 30, 31, 32}, {0, 1, 2, 2}, 3,
          {0x0A141E01, 0x0B151F01, 0x0C162001}, {{0, 1}, {2, 2}}},
         {"1 bit, no map", 1, {}, {0x80, 0, 0x40, 0}, 2, {0xFFFFFF01, 0x00000001}, {{1, 0}, {0, 1}}},
+        // Indices the map does not hold would name entries past the table: they show its first.
+        {"8 bits, indices past a 2-entry map", 8, {10, 11, 20, 21, 30, 31}, {1, 2, 0xFF, 0}, 2,
+         {0x0A141E01, 0x0B151F01}, {{1, 0}, {0, 0}}},
+        {"1 bit, 1-entry map", 1, {5, 6, 7}, {0xC0, 0, 0x40, 0}, 1, {0x05060701}, {{0, 0}, {0, 0}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
