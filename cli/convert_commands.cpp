@@ -1,5 +1,5 @@
-// kelcli info FILE / kelcli convert IN OUT [--quality Q] [--progressive]: images read and
-// written through the program's load and save pipeline and the codec libraries.
+// kelcli info FILE / kelcli convert IN OUT [--quality Q] [--progressive] [--interlaced] [--gif89a]:
+// images read and written through the program's load and save pipeline and the codec libraries.
 #include "cli.h"
 #include "image_load.h"
 #include "image_save.h"
@@ -71,6 +71,10 @@ int convertCommand(const Args& args)
             options.jpeg.quality = int16_t(q);
         } else if (args[i] == "--progressive") {
             options.jpeg.progressive = 1;
+        } else if (args[i] == "--interlaced") {
+            options.gifFlags |= 1;
+        } else if (args[i] == "--gif89a") {
+            options.gifFlags |= 2;
         } else if (!args[i].empty() && args[i][0] == '-') {
             return fail("unknown option " + args[i]);
         } else {
@@ -78,7 +82,7 @@ int convertCommand(const Args& args)
         }
     }
     if (files.size() != 2)
-        return fail("usage: kelcli convert IN OUT [--quality Q] [--progressive]");
+        return fail("usage: kelcli convert IN OUT [--quality Q] [--progressive] [--interlaced] [--gif89a]");
     initLibraries();
     MessageRelay relay;
     pipeline::ImageInfo info;

@@ -35,7 +35,7 @@ const char kUsage[] =
     "       kelcli quantize IN.bmp OUT.bmp [--colors N] [--method median|twopass]\n"
     "       kelcli dither IN.bmp OUT.bmp --mono | --palette PAL.bmp\n"
     "       kelcli info FILE\n"
-    "       kelcli convert IN OUT [--quality Q] [--progressive]\n";
+    "       kelcli convert IN OUT [--quality Q] [--progressive] [--interlaced] [--gif89a]\n";
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "jpeg_options.h"
 #include "keldll.h"
 #include "kelint.h"
+#include "play_list.h"
 #include "win_raii.h"
 
 #include <algorithm>
@@ -57,6 +58,8 @@ public:
             GlobalFree(bmp_);
         if (tech_)
             GlobalFree(tech_);
+        if (background_)
+            DeleteObject(background_);
         // An information call of the JPEG library that was not followed by its open call
         // still holds the JPEG mutex.
         if (jpegHeld_)
@@ -109,6 +112,16 @@ public:
             dib = OpenJPEG(&jpeg_, path_.c_str());
             jpegHeld_ = false;
             break;
+        case Family::Gif: dib = openGif(); break;
+        case Family::Png: {
+            HGLOBAL title = nullptr, description = nullptr;
+            dib = OpenPNG(0, path_.c_str(), GetModuleHandleA(nullptr), 0, &record_, &tech_, 0, 0, 0, 0, 0, 0, &title,
+                          &description, 0, 0);
+            for (HGLOBAL h : {title, description})
+                if (h)
+                    GlobalFree(h);
+            break;
+        }
         case Family::Other: break;
         }
         info->techInfo = techText(tech_);
@@ -136,9 +149,34 @@ private:
             record_ = ReadJPEGBitmapInfo(&jpeg_, file, 1, 1, 2, format_);
             jpegHeld_ = record_ != nullptr;
             break;
+        case Family::Gif: record_ = ReadGIFBitmapinfo(file, 1, format_, &tech_, &background_); break;
+        case Family::Png: record_ = ReadPNGBitmapInfo(file, 0, format_, &tech_, 0, 0); break;
         case Family::Other: break;
         }
         return record_ != nullptr;
+    }
+
+    // The first image of a GIF file (the picture a still view shows); frames, texts and the
+    // transparency are not kept.
+    HGLOBAL openGif()
+    {
+        HPALETTE palette = CreateDIBPalette(record_);
+        HGLOBAL playList = nullptr, title = nullptr, comment = nullptr;
+        HBITMAP firstFrame = nullptr;
+        WORD go = 1;
+        int transparent = 0;
+        COLORREF colour = 0;
+        HGLOBAL dib = OpenGIF(nullptr, path_.c_str(), GetModuleHandleA(nullptr), format_, &record_, &tech_, &palette,
+                              &playList, &background_, options_.warnings, 0, &title, &comment, nullptr, &go,
+                              &firstFrame, &transparent, &colour);
+        freePlayList(playList);
+        for (HGLOBAL h : {title, comment})
+            if (h)
+                GlobalFree(h);
+        for (HGDIOBJ o : {HGDIOBJ(palette), HGDIOBJ(firstFrame)})
+            if (o)
+                DeleteObject(o);
+        return dib;
     }
 
     static bool fail(std::string* error, const std::string& why)
@@ -156,6 +194,7 @@ private:
     HGLOBAL record_ = nullptr;
     HGLOBAL bmp_ = nullptr;
     HGLOBAL tech_ = nullptr;
+    HBRUSH background_ = nullptr;
     bool jpegHeld_ = false;
 };
 
