@@ -93,17 +93,35 @@ void ChunkReader::seek(int64_t pos)
     li.QuadPart = pos;
     SetFilePointerEx(file_, li, nullptr, FILE_BEGIN);
     pos_ = pos;
+    bufferPos_ = bufferFill_ = 0;
 }
 
 bool ChunkReader::read(void* out, size_t n)
 {
+    auto* o = static_cast<uint8_t*>(out);
     size_t total = 0;
     while (total < n) {
+        if (bufferPos_ < bufferFill_) {
+            const size_t k = std::min(n - total, bufferFill_ - bufferPos_);
+            std::memcpy(o + total, buffer_.data() + bufferPos_, k);
+            bufferPos_ += k;
+            total += k;
+            continue;
+        }
         DWORD got = 0;
-        const DWORD want = DWORD(std::min<size_t>(n - total, 1u << 30));
-        if (!ReadFile(file_, static_cast<uint8_t*>(out) + total, want, &got, nullptr) || got == 0)
+        if (n - total >= 64 * 1024) {
+            // Large data goes straight to its place.
+            const DWORD want = DWORD(std::min<size_t>(n - total, 1u << 30));
+            if (!ReadFile(file_, o + total, want, &got, nullptr) || got == 0)
+                break;
+            total += got;
+            continue;
+        }
+        buffer_.resize(64 * 1024);
+        if (!ReadFile(file_, buffer_.data(), DWORD(buffer_.size()), &got, nullptr) || got == 0)
             break;
-        total += got;
+        bufferPos_ = 0;
+        bufferFill_ = got;
     }
     pos_ += int64_t(total);
     return total == n;
@@ -127,7 +145,7 @@ bool ChunkReader::findSignature()
     return false;
 }
 
-bool ChunkReader::next(Chunk* chunk)
+bool ChunkReader::next(Chunk* chunk, std::vector<uint8_t>* idatSink)
 {
     uint8_t head[8];
     if (!read(head, sizeof head))
@@ -138,13 +156,19 @@ bool ChunkReader::next(Chunk* chunk)
         return false;
     std::memcpy(chunk->type, head + 4, 4);
     chunk->type[4] = 0;
-    chunk->data.resize(length);
+    const bool toSink = idatSink && std::memcmp(head + 4, "IDAT", 4) == 0;
+    std::vector<uint8_t>& to = toSink ? *idatSink : chunk->data;
+    const size_t at = toSink ? idatSink->size() : 0;
+    to.resize(at + length);
     uint8_t crc[4];
-    if (!read(chunk->data.data(), length) || !read(crc, 4))
-        return false;
+    const bool complete = read(to.data() + at, length) && read(crc, 4);
     uLong c = crc32(0, head + 4, 4);
-    c = crc32(c, chunk->data.data(), length);
-    return uint32_t(c) == kel::getU32BE(crc);
+    c = crc32(c, to.data() + at, length);
+    if (!complete || uint32_t(c) != kel::getU32BE(crc)) {
+        to.resize(at);
+        return false;
+    }
+    return true;
 }
 
 } // namespace png

@@ -65,8 +65,9 @@ public:
     // Positions the file right after the first signature found from offset 0; false when none.
     bool findSignature();
     // The next chunk; false (the chunk unreadable) on a short read, a length the rest of the
-    // file cannot hold, or a wrong CRC.
-    bool next(Chunk* chunk);
+    // file cannot hold, or a wrong CRC. With `idatSink` the data of an IDAT chunk is appended
+    // there instead (the compressed stream is gathered without a copy per chunk).
+    bool next(Chunk* chunk, std::vector<uint8_t>* idatSink = nullptr);
     int64_t position() const { return pos_; }
     void seek(int64_t pos);
 
@@ -74,6 +75,9 @@ private:
     bool read(void* out, size_t n);
     HANDLE file_;
     int64_t pos_ = 0, size_ = 0;
+    // Files of many small IDAT chunks are read through a buffer, not a call per field.
+    std::vector<uint8_t> buffer_;
+    size_t bufferPos_ = 0, bufferFill_ = 0;
 };
 
 } // namespace png

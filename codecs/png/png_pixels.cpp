@@ -1,5 +1,6 @@
 #include "png_pixels.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,15 +10,18 @@ namespace {
 
 inline uint8_t paeth(int a, int b, int c)
 {
-    const int p = a + b - c;
-    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-    return uint8_t(pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
+    // p = a + b - c; the distances of p to a, b and c, without forming p.
+    const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+    const int ab = pb < pa ? b : a;
+    const int best = pb < pa ? pb : pa;
+    return uint8_t(pc < best ? c : ab);
 }
 
 } // namespace
 
 bool unfilterRow(uint8_t type, uint8_t* row, const uint8_t* prev, size_t n, size_t bpp)
 {
+    bpp = std::min(bpp, n);
     switch (type) {
     case 0: return true;
     case 1:
@@ -30,17 +34,27 @@ bool unfilterRow(uint8_t type, uint8_t* row, const uint8_t* prev, size_t n, size
                 row[i] = uint8_t(row[i] + prev[i]);
         return true;
     case 3:
-        for (size_t i = 0; i < n; ++i) {
-            const int left = i >= bpp ? row[i - bpp] : 0, up = prev ? prev[i] : 0;
-            row[i] = uint8_t(row[i] + ((left + up) >> 1));
+        if (!prev) {
+            for (size_t i = bpp; i < n; ++i)
+                row[i] = uint8_t(row[i] + (row[i - bpp] >> 1));
+            return true;
         }
+        for (size_t i = 0; i < bpp; ++i)
+            row[i] = uint8_t(row[i] + (prev[i] >> 1));
+        for (size_t i = bpp; i < n; ++i)
+            row[i] = uint8_t(row[i] + ((row[i - bpp] + prev[i]) >> 1));
         return true;
     case 4:
-        for (size_t i = 0; i < n; ++i) {
-            const int left = i >= bpp ? row[i - bpp] : 0, up = prev ? prev[i] : 0;
-            const int upLeft = i >= bpp && prev ? prev[i - bpp] : 0;
-            row[i] = uint8_t(row[i] + paeth(left, up, upLeft));
+        if (!prev) {
+            // Above and above-left are 0: Paeth picks the left byte.
+            for (size_t i = bpp; i < n; ++i)
+                row[i] = uint8_t(row[i] + row[i - bpp]);
+            return true;
         }
+        for (size_t i = 0; i < bpp; ++i)
+            row[i] = uint8_t(row[i] + prev[i]);
+        for (size_t i = bpp; i < n; ++i)
+            row[i] = uint8_t(row[i] + paeth(row[i - bpp], prev[i], prev[i - bpp]));
         return true;
     default: return false;
     }

@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 
 namespace {
@@ -54,12 +56,14 @@ void setText(HGLOBAL* var, const std::string& text)
 }
 
 // Inflates raw deflate data into `out`; false when the stream is damaged or ends early (what was
-// produced stays in `out`).
+// produced stays in `out`, the rest is zeros).
 bool inflateRaw(const uint8_t* in, size_t n, uint8_t* out, size_t outBytes)
 {
     z_stream z{};
-    if (inflateInit2(&z, -15) != Z_OK)
+    if (inflateInit2(&z, -15) != Z_OK) {
+        std::memset(out, 0, outBytes);
         return false;
+    }
     z.next_in = const_cast<Bytef*>(in);
     z.avail_in = uInt(n);
     z.next_out = out;
@@ -68,6 +72,7 @@ bool inflateRaw(const uint8_t* in, size_t n, uint8_t* out, size_t outBytes)
     while (status == Z_OK && z.avail_out > 0)
         status = inflate(&z, Z_NO_FLUSH);
     inflateEnd(&z);
+    std::memset(z.next_out, 0, z.avail_out);
     return z.avail_out == 0;
 }
 
@@ -250,21 +255,24 @@ HGLOBAL OpenPNG(INT_PTR /*ignored*/, const char* path, HINSTANCE instance, INT_P
     // The first IDAT without the zlib header, then every IDAT that follows directly.
     std::vector<uint8_t> compressed(chunk.data.begin() + std::min<size_t>(2, chunk.data.size()), chunk.data.end());
     UpdateStatus(1, 100);
-    while (in.next(&chunk) && chunk.is("IDAT"))
-        compressed.insert(compressed.end(), chunk.data.begin(), chunk.data.end());
+    while (in.next(&chunk, &compressed) && chunk.is("IDAT")) {
+    }
     UpdateStatus(25, 100);
 
-    std::vector<uint8_t> raw(size_t(png::filteredBytes(h)));
-    if (!inflateRaw(compressed.data(), compressed.size(), raw.data(), raw.size()))
+    const size_t rawBytes = size_t(png::filteredBytes(h));
+    std::unique_ptr<uint8_t[]> raw(new (std::nothrow) uint8_t[rawBytes]);
+    if (!raw)
+        return nullptr;
+    if (!inflateRaw(compressed.data(), compressed.size(), raw.get(), rawBytes))
         ErrMsg("Error decompressing file");
     compressed = {};
     {
         kel::GlobalLocked<uint8_t> p(dib.get());
         if (!p)
             return nullptr;
-        placeImage(h, raw.data(), p.get() + 40 + tableBytes, rowBytes, bits, paletteCount);
+        placeImage(h, raw.get(), p.get() + 40 + tableBytes, rowBytes, bits, paletteCount);
     }
-    raw = {};
+    raw.reset();
 
     if (bits == 24) {
         // An optimal palette lets a palette display show the picture.
