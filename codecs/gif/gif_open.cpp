@@ -570,7 +570,7 @@ HGLOBAL Reader::run(HANDLE file, char* format, HBRUSH* background, PlayList& lis
         start = fromRecord.get();
     }
     palette_under_ = codec::paletteColours(start);
-    palette_under_.resize(std::min<size_t>(palette_under_.size(), 256));
+    palette_under_.resize(std::min<size_t>(palette_under_.size(), size_t(1) << bits_));
     initialPalette_.reset(CopyPaletteChangingFlags(start, 255));
     if (palette_ && !*palette_)
         *palette_ = fromRecord.release();
