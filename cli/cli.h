@@ -22,5 +22,9 @@ int quantizeCommand(const Args& args);
 int ditherCommand(const Args& args);
 int infoCommand(const Args& args);
 int convertCommand(const Args& args);
+int transformCommand(const Args& args);
+
+// Hands the image core its application state (this program's instance carries the texts).
+void initImageCore();
 
 } // namespace kelcli

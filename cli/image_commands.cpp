@@ -9,11 +9,6 @@
 
 namespace kelcli {
 
-namespace {
-
-const char kQuantizeUsage[] = "usage: kelcli quantize IN.bmp OUT.bmp [--colors N] [--method median|twopass]";
-const char kDitherUsage[] = "usage: kelcli dither IN.bmp OUT.bmp --mono | --palette PAL.bmp";
-
 // The image core loads its texts through the application instance: this program carries them.
 void initImageCore()
 {
@@ -26,6 +21,11 @@ void initImageCore()
     }();
     InitKelDll(&app);
 }
+
+namespace {
+
+const char kQuantizeUsage[] = "usage: kelcli quantize IN.bmp OUT.bmp [--colors N] [--method median|twopass]";
+const char kDitherUsage[] = "usage: kelcli dither IN.bmp OUT.bmp --mono | --palette PAL.bmp";
 
 bool readImage(const std::string& path, kel::GlobalMem* dib, std::string* why)
 {

@@ -28,6 +28,8 @@ namespace {
 const char kUsage[] =
     "usage: kelcli catalog dump CATFILE\n"
     "       kelcli catalog rebuild-index CATFILE\n"
+    "       kelcli transform IN.bmp OUT.bmp OP... (--rotate cw|half|ccw, --crop X,Y,W,H, --rle8, --rle4,\n"
+    "                                             --filter K1,...,K25,DIVISOR,OFFSET; applied in order)\n"
     "       kelcli path to-net PATH | to-local NETPATH\n"
     "       kelcli volume DRIVE\n"
     "       kelcli profile get KEY | set KEY VALUE\n"
@@ -52,6 +54,8 @@ int main(int argc, char** argv)
     args.erase(args.begin());
     if (command == "catalog")
         return kelcli::catalogCommand(args);
+    if (command == "transform")
+        return kelcli::transformCommand(args);
     if (command == "path")
         return kelcli::pathCommand(args);
     if (command == "volume")

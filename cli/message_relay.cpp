@@ -1,5 +1,6 @@
 #include "message_relay.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace kelcli {
@@ -8,8 +9,8 @@ namespace {
 thread_local MessageRelay* t_relay = nullptr;
 }
 
-MessageRelay::MessageRelay(int answer)
-    : hook_(SetWindowsHookExA(WH_CBT, hook, nullptr, GetCurrentThreadId())), answer_(answer)
+MessageRelay::MessageRelay(int answer, bool echo)
+    : hook_(SetWindowsHookExA(WH_CBT, hook, nullptr, GetCurrentThreadId())), answer_(answer), echo_(echo)
 {
     t_relay = this;
 }
@@ -33,6 +34,8 @@ LRESULT CALLBACK MessageRelay::hook(int code, WPARAM wParam, LPARAM lParam)
             if (!GetDlgItemTextA(box, 0xFFFF, text, sizeof text) && !GetDlgItemTextA(box, 103, text, sizeof text))
                 GetWindowTextA(box, text, sizeof text);
             t_relay->last_ = text;
+            if (t_relay->echo_)
+                std::fprintf(stderr, "kelcli: %s\n", text);
             if (t_relay->answer_) {
                 PostMessageA(box, WM_COMMAND, WPARAM(t_relay->answer_), 0);
             } else {

@@ -1,7 +1,8 @@
 // A console tool has no one to answer a message box: while a MessageRelay lives, every message
 // box and dialog the libraries show on this thread is answered at once and its text kept, so that
 // the command can report it as its one-line error. By default a box is cancelled (or, having no
-// Cancel, closed with OK); a command that wants the libraries to go on passes IDOK.
+// Cancel, closed with OK); a command that wants the libraries to go on passes IDOK. A command
+// that succeeds in spite of warnings asks for each text to be echoed on stderr as it appears.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +13,7 @@ namespace kelcli {
 
 class MessageRelay {
 public:
-    explicit MessageRelay(int answer = 0);
+    explicit MessageRelay(int answer = 0, bool echo = false);
     ~MessageRelay();
     MessageRelay(const MessageRelay&) = delete;
     MessageRelay& operator=(const MessageRelay&) = delete;
@@ -23,6 +24,7 @@ private:
     static LRESULT CALLBACK hook(int code, WPARAM wParam, LPARAM lParam);
     HHOOK hook_;
     int answer_;
+    bool echo_;
     std::string last_;
 };
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -96,14 +97,27 @@ inline bool readWholeFile(const char* path, std::vector<uint8_t>* out)
     return f.readAt(0, out->data(), out->size()) == size;
 }
 
-// Replaces a file's contents as one step: the bytes go to a temporary file beside it, which is
-// flushed and then renamed over the target. A crash leaves either the old file or the new one.
-inline bool replaceFile(const char* path, const void* data, size_t n)
+// One piece of a file written from several places in memory.
+struct FilePiece {
+    const void* data;
+    size_t size;
+};
+
+// Replaces a file's contents as one step: the bytes (the pieces one after the other) go to a
+// temporary file beside it, which is flushed and then renamed over the target. A crash leaves
+// either the old file or the new one.
+inline bool replaceFile(const char* path, std::initializer_list<FilePiece> pieces)
 {
     std::string temp = std::string(path) + ".tmp~";
     {
         File f = File::open(temp.c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS);
-        if (!f || !f.writeAt(0, data, n) || !f.flush()) {
+        bool ok = bool(f);
+        int64_t at = 0;
+        for (const FilePiece& piece : pieces) {
+            ok = ok && f.writeAt(at, piece.data, piece.size);
+            at += int64_t(piece.size);
+        }
+        if (!ok || !f.flush()) {
             f.close();
             DeleteFileA(temp.c_str());
             return false;
@@ -115,5 +129,7 @@ inline bool replaceFile(const char* path, const void* data, size_t n)
     }
     return true;
 }
+
+inline bool replaceFile(const char* path, const void* data, size_t n) { return replaceFile(path, {FilePiece{data, n}}); }
 
 } // namespace kel

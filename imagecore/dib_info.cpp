@@ -147,7 +147,12 @@ void CopyDIBPaletteInfo(const void* source, void* destination)
     BYTE* d = static_cast<BYTE*>(destination) + *static_cast<const DWORD*>(destination);
     const int sStep = isCoreHeader(source) ? 3 : 4;
     const int dStep = isCoreHeader(destination) ? 3 : 4;
-    for (DWORD i = 0, n = DIBNumColors(source); i < n; ++i, s += sStep, d += dStep) {
+    // Never more entries than either table really holds: a 24-bit header claiming 16777216
+    // colours has an empty table (the 16-bit size rule), and a destination is not written past
+    // the table its own header describes.
+    const DWORD n = std::min({DIBNumColors(source), DWORD(PaletteSize(source) / sStep),
+                              DWORD(PaletteSize(destination) / dStep)});
+    for (DWORD i = 0; i < n; ++i, s += sStep, d += dStep) {
         d[0] = s[0];
         d[1] = s[1];
         d[2] = s[2];
@@ -229,21 +234,35 @@ HGLOBAL CreateNewDib(HWND, int width, int height, int bits, HPALETTE palette, HB
         if (!p)
             return nullptr;
         BYTE* pixels = p.get() + headerBytes;
-        const SIZE_T used = SIZE_T((uint64_t(width) * bits + 7) / 8);
-        for (int y = 0; y < height; ++y) {
-            BYTE* r = pixels + SIZE_T(row) * y;
-            switch (bits) {
-            case 4: std::memset(r, int((backIndex & 15) * 0x11), used); break;
-            case 8: std::memset(r, int(backIndex), used); break;
-            case 24:
-                for (int x = 0; x < width; ++x) {
-                    r[3 * x] = GetBValue(backColour);
-                    r[3 * x + 1] = GetGValue(backColour);
-                    r[3 * x + 2] = GetRValue(backColour);
-                }
-                break;
-            }
-        }
+        // The first row pixel by pixel (4-bit rows up to the end of their last byte, so that
+        // every pixel byte holds the background in both nibbles), then copied to the others.
+        const RGBQUAD colour{GetBValue(backColour), GetGValue(backColour), GetRValue(backColour), 0};
+        const int filled = bits == 4 ? (width + 1) & ~1 : width;
+        for (int x = 0; x < filled; ++x)
+            FillBackground(pixels, x, bits, BYTE(backIndex), &colour);
+        for (int y = 1; y < height; ++y)
+            std::memcpy(pixels + SIZE_T(row) * y, pixels, SIZE_T(row));
     }
     return dib.release();
+}
+
+void FillBackground(BYTE* row, int pixel, int bits, BYTE value, const RGBQUAD* colour)
+{
+    if (!row || pixel < 0)
+        return;
+    switch (bits) {
+    case 1:
+        if (value & 1)
+            row[pixel >> 3] = BYTE(row[pixel >> 3] | (0x80 >> (pixel & 7)));
+        break;
+    case 4: row[pixel >> 1] = BYTE(row[pixel >> 1] | ((pixel & 1) ? value & 15 : (value & 15) << 4)); break;
+    case 8: row[pixel] = value; break;
+    case 24:
+        if (colour) {
+            row[3 * pixel] = colour->rgbBlue;
+            row[3 * pixel + 1] = colour->rgbGreen;
+            row[3 * pixel + 2] = colour->rgbRed;
+        }
+        break;
+    }
 }

@@ -63,6 +63,37 @@ Rgb DibView::tableColour(DWORD i) const
     return Rgb{e[2], e[1], e[0]};
 }
 
+std::vector<RGBQUAD> DibView::table() const
+{
+    std::vector<RGBQUAD> out(tableEntries_);
+    for (DWORD i = 0; i < tableEntries_; ++i) {
+        const Rgb c = tableColour(i);
+        out[i] = RGBQUAD{c.b, c.g, c.r, 0};
+    }
+    return out;
+}
+
+BITMAPINFOHEADER DibView::header() const
+{
+    BITMAPINFOHEADER bi{};
+    if (!isCoreHeader(base_)) {
+        const auto* own = reinterpret_cast<const BITMAPINFOHEADER*>(base_);
+        bi.biXPelsPerMeter = own->biXPelsPerMeter;
+        bi.biYPelsPerMeter = own->biYPelsPerMeter;
+        if (headerSize() >= sizeof bi)
+            bi.biClrImportant = own->biClrImportant; // a 36-byte header has no such field
+    }
+    bi.biSize = sizeof bi;
+    bi.biWidth = width_;
+    bi.biHeight = height_;
+    bi.biPlanes = 1;
+    bi.biBitCount = WORD(bits_);
+    bi.biCompression = BI_RGB;
+    bi.biSizeImage = DWORD(rowBytes_ * size_t(height_));
+    bi.biClrUsed = colours_;
+    return bi;
+}
+
 int DibView::indexAt(const uint8_t* row, int x) const
 {
     switch (bits_) {
@@ -85,12 +116,11 @@ Rgb DibView::directColour(const uint8_t* row, int x) const
     }
 }
 
-HGLOBAL newIndexedDib(int width, int height, int bits, DWORD coloursUsed, DWORD coloursImportant,
-                      const RGBQUAD* table, DWORD tableEntries)
+HGLOBAL newDib(const BITMAPINFOHEADER& header, const RGBQUAD* table, DWORD tableEntries)
 {
-    if (width <= 0 || height <= 0)
+    if (header.biWidth <= 0 || header.biHeight <= 0 || tableEntries > 16384)
         return nullptr;
-    const uint64_t imageSize = kel::dibRowBytes(uint64_t(width), uint64_t(bits)) * uint64_t(height);
+    const uint64_t imageSize = kel::dibRowBytes(uint64_t(header.biWidth), header.biBitCount) * uint64_t(header.biHeight);
     if (imageSize > kel::kMaxImageBytes)
         return nullptr;
     kel::GlobalMem dib = kel::GlobalMem::alloc(SIZE_T(40 + 4 * uint64_t(tableEntries) + imageSize));
@@ -99,20 +129,27 @@ HGLOBAL newIndexedDib(int width, int height, int bits, DWORD coloursUsed, DWORD 
     kel::GlobalLocked<BYTE> p(dib.get());
     if (!p)
         return nullptr;
-    BITMAPINFOHEADER bi{};
+    BITMAPINFOHEADER bi = header;
     bi.biSize = 40;
-    bi.biWidth = width;
-    bi.biHeight = height;
     bi.biPlanes = 1;
-    bi.biBitCount = WORD(bits);
     bi.biCompression = BI_RGB;
     bi.biSizeImage = DWORD(imageSize);
-    bi.biClrUsed = coloursUsed;
-    bi.biClrImportant = coloursImportant;
     std::memcpy(p.get(), &bi, sizeof bi);
     if (table)
         std::memcpy(p.get() + 40, table, 4 * size_t(tableEntries));
     return dib.release();
+}
+
+HGLOBAL newIndexedDib(int width, int height, int bits, DWORD coloursUsed, DWORD coloursImportant,
+                      const RGBQUAD* table, DWORD tableEntries)
+{
+    BITMAPINFOHEADER bi{};
+    bi.biWidth = width;
+    bi.biHeight = height;
+    bi.biBitCount = WORD(bits);
+    bi.biClrUsed = coloursUsed;
+    bi.biClrImportant = coloursImportant;
+    return newDib(bi, table, tableEntries);
 }
 
 void showNoMemory()

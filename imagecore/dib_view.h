@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace keldll {
 
@@ -39,6 +40,12 @@ public:
     // Colour of pixel x in a 16-bit (5-5-5), 24-bit or 32-bit (blue, green, red, unused) row.
     Rgb directColour(const uint8_t* row, int x) const;
     bool indexed() const { return bits_ <= 8; }
+    // Header size of the block (40, 36 or 12) and the colour table as 4-byte entries.
+    DWORD headerSize() const { return *reinterpret_cast<const DWORD*>(base_); }
+    std::vector<RGBQUAD> table() const;
+    // The header as a 40-byte header: resolutions and colours important kept from an information
+    // header, colours used = the colour count of the DIB's own header kind, exact image size.
+    BITMAPINFOHEADER header() const;
 
 private:
     HGLOBAL handle_ = nullptr;
@@ -55,6 +62,11 @@ private:
 // memory runs out.
 HGLOBAL newIndexedDib(int width, int height, int bits, DWORD coloursUsed, DWORD coloursImportant,
                       const RGBQUAD* table, DWORD tableEntries);
+
+// A new uncompressed DIB described by `header` (a 40-byte header; its size, compression and
+// image size fields are set here, the rest kept) with `tableEntries` colour-table entries from
+// `table`, zero pixels. Null when the size is absurd or memory runs out.
+HGLOBAL newDib(const BITMAPINFOHEADER& header, const RGBQUAD* table, DWORD tableEntries);
 
 // Shows the application's "Insufficient memory available" text in a warning box.
 void showNoMemory();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app_state.h"
+#include "image_record.h"
 
 #include <windows.h>
 
@@ -85,3 +86,48 @@ KELDLL_API int ErrMsg(const char* format, ...);
 KELDLL_API int DebugMsg(const char* format, ...);
 KELDLL_API int DIBError(int number);
 KELDLL_API char* ExtractFileName(const char* path);
+
+// ---- Image transforms and filters -------------------------------------------------------
+// A 5 x 5 convolution kernel: weights in rows of five (row 0 two rows above the target pixel,
+// column 0 two pixels to its left), then the divisor and the offset of the result.
+struct FilterKernel {
+    LONG weights[25];
+    LONG divisor;
+    LONG offset;
+};
+// kind: 1 quarter turn clockwise, 2 half turn, 3 quarter turn counter-clockwise.
+KELDLL_API HGLOBAL RotateDib(HGLOBAL dib, int kind);
+// `rect` in image coordinates, rows counted from the top.
+KELDLL_API HGLOBAL CropDIB(HGLOBAL dib, const RECT* rect, HPALETTE palette, HBRUSH background, UINT usage);
+KELDLL_API HGLOBAL RLEtoRGB(HGLOBAL dib, HGLOBAL info);
+// kind: 1 RLE8, 2 RLE4. Returns `dib` itself when the encoded form would not fit its room.
+KELDLL_API HGLOBAL RGBtoRLE(HWND statusOwner, HGLOBAL dib, int kind, int warn);
+KELDLL_API HGLOBAL ApplyDIBFilter(HGLOBAL dib, const FilterKernel* kernel);
+KELDLL_API int SaveUndoInfo(HWND wnd, ImageRecord* record);
+
+// ---- Display helpers --------------------------------------------------------------------
+KELDLL_API int DibBlt(HDC dc, int x, int y, int width, int height, HGLOBAL dib, int srcX, int srcY, DWORD rop);
+KELDLL_API int StretchDibBlt(HDC dc, int x, int y, int width, int height, HGLOBAL dib, int srcX, int srcY,
+                             int srcWidth, int srcHeight, DWORD rop);
+KELDLL_API int InterlaceBitBlt(HDC dc, int x, int y, int width, int height, HDC source, int srcX, int ignored,
+                               DWORD rop);
+KELDLL_API BOOL DrawBitmap(HDC dc, int x, int y, HBITMAP bitmap, DWORD rop);
+KELDLL_API BOOL StretchBitmap(HDC dc, int x, int y, HBITMAP bitmap, int width, int height, DWORD rop,
+                              HPALETTE palette);
+// `rect` is given in a reference size of refWidth x refHeight (0: the bitmap's own size).
+KELDLL_API HBITMAP CropBitmap(HBITMAP bitmap, HPALETTE palette, const RECT* rect, int refWidth, int refHeight);
+KELDLL_API HBITMAP CopyBitmap(HBITMAP bitmap, HPALETTE palette);
+KELDLL_API POINT GetOrigin(HWND wnd, int width, int height, int centre);
+// The image window functions find the window's ImageRecord through its window extra bytes.
+KELDLL_API void SizeWindow(HWND wnd);
+KELDLL_API void DisplayTitle(HWND wnd);
+KELDLL_API void SetScrollRanges(HWND wnd, int width, int height);
+KELDLL_API RECT* NormalizeRect(RECT* rect);
+// Rectangles in image coordinates (rows from the top); a negative size mirrors.
+KELDLL_API int PasteDIB(HGLOBAL target, int x, int y, int width, int height, HGLOBAL source, int srcX, int srcY,
+                        int srcWidth, int srcHeight);
+KELDLL_API HANDLE RenderFormat(ImageRecord* record, UINT format, int refWidth, int refHeight);
+KELDLL_API HGLOBAL GetMF(ImageRecord* record, const RECT* rect);
+// subformat: 0 RGB, 1 RLE8, 2 RLE4, 3 OS/2 core header.
+KELDLL_API HGLOBAL RealizeDibFormat(HWND statusOwner, ImageRecord* record, int subformat, int bits, int warn);
+KELDLL_API void FillBackground(BYTE* row, int pixel, int bits, BYTE value, const RGBQUAD* colour);

@@ -175,7 +175,9 @@ Shown describeDialog(HWND dlg)
     GetWindowTextA(dlg, text, sizeof text);
     s.title = text;
     text[0] = 0;
-    GetDlgItemTextA(dlg, 0xFFFF, text, sizeof text);
+    // A message box keeps its text in control 0xFFFF, the system's message dialog in 103.
+    if (!GetDlgItemTextA(dlg, 0xFFFF, text, sizeof text))
+        GetDlgItemTextA(dlg, 103, text, sizeof text);
     s.text = text;
     s.threadId = GetWindowThreadProcessId(dlg, &s.processId);
     for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {

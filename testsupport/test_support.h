@@ -65,7 +65,7 @@ struct ShownControl {
 // What a dialog showed when it was answered.
 struct Shown {
     std::string title;
-    std::string text;    // the message text (static control 0xFFFF of a message box)
+    std::string text;    // the message text (control 0xFFFF of a message box, 103 of the message dialog)
     std::vector<std::string> buttons; // visible push button texts, in the dialog's order
     std::vector<ShownControl> controls; // every control, in the dialog's order
     DWORD processId = 0, threadId = 0;  // who owns the dialog

@@ -102,25 +102,39 @@ HGLOBAL bmpFromBytes(const unsigned char* data, size_t size, std::string* error)
     return block.release();
 }
 
-bool bmpToBytes(HGLOBAL dib, std::string* bytes, std::string* error)
+namespace {
+
+// The 14-byte file header of a locked DIB and how many of its bytes the file holds.
+bool fileHeader(HGLOBAL dib, const unsigned char* p, unsigned char head[kFileHeader], size_t* dibBytes,
+                std::string* error)
 {
-    kel::GlobalLocked<unsigned char> p(dib);
-    if (!p)
-        return failWith(error, "no image");
     BITMAPINFOHEADER bi;
-    if (!DibInfo(dib, &bi))
+    if (!p || !DibInfo(dib, &bi))
         return failWith(error, "no image");
-    const size_t headerAndTable = size_t(FindDIBBits(p.get()) - p.get());
+    const size_t headerAndTable = size_t(FindDIBBits(p) - p);
     const size_t pixels = bi.biSizeImage;
     if (headerAndTable + pixels > GlobalSize(dib))
         return failWith(error, "inconsistent image");
-    bytes->assign(kFileHeader + headerAndTable + pixels, '\0');
-    auto* out = reinterpret_cast<unsigned char*>(bytes->data());
-    out[0] = 'B';
-    out[1] = 'M';
-    kel::putU32(out + 2, uint32_t(bytes->size()));
-    kel::putU32(out + 10, uint32_t(kFileHeader + headerAndTable));
-    std::memcpy(out + kFileHeader, p.get(), headerAndTable + pixels);
+    std::memset(head, 0, kFileHeader);
+    head[0] = 'B';
+    head[1] = 'M';
+    kel::putU32(head + 2, uint32_t(kFileHeader + headerAndTable + pixels));
+    kel::putU32(head + 10, uint32_t(kFileHeader + headerAndTable));
+    *dibBytes = headerAndTable + pixels;
+    return true;
+}
+
+} // namespace
+
+bool bmpToBytes(HGLOBAL dib, std::string* bytes, std::string* error)
+{
+    kel::GlobalLocked<unsigned char> p(dib);
+    unsigned char head[kFileHeader];
+    size_t dibBytes = 0;
+    if (!fileHeader(dib, p.get(), head, &dibBytes, error))
+        return false;
+    bytes->assign(reinterpret_cast<const char*>(head), kFileHeader);
+    bytes->append(reinterpret_cast<const char*>(p.get()), dibBytes);
     return true;
 }
 
@@ -153,10 +167,13 @@ HGLOBAL readBmpFile(const char* path, std::string* error)
 
 bool writeBmpFile(const char* path, HGLOBAL dib, std::string* error)
 {
-    std::string bytes;
-    if (!bmpToBytes(dib, &bytes, error))
+    // Straight from the image's block: a large image is not copied before it is written.
+    kel::GlobalLocked<unsigned char> p(dib);
+    unsigned char head[kFileHeader];
+    size_t dibBytes = 0;
+    if (!fileHeader(dib, p.get(), head, &dibBytes, error))
         return false;
-    if (!kel::replaceFile(path, bytes.data(), bytes.size()))
+    if (!kel::replaceFile(path, {kel::FilePiece{head, kFileHeader}, kel::FilePiece{p.get(), dibBytes}}))
         return failWith(error, "cannot write the file");
     return true;
 }

@@ -14,7 +14,8 @@
 #include <string>
 
 using tdib::Colour;
-using Rows = std::vector<std::vector<int>>;
+using tdib::Rows;
+using tdib::show;
 
 namespace {
 
@@ -22,18 +23,6 @@ class DitherColorTest : public ::testing::Test {
 protected:
     void SetUp() override { InitKelDll(&kt::testApp()); }
 };
-
-std::string show(const Rows& rows)
-{
-    std::string s;
-    for (const auto& row : rows) {
-        s += "[";
-        for (int v : row)
-            s += " " + std::to_string(v);
-        s += " ]";
-    }
-    return s;
-}
 
 TEST(ErrorShares, DocumentedExamplesAndExactSums)
 {

@@ -10,7 +10,8 @@
 #include <string>
 
 using tdib::Colour;
-using Rows = std::vector<std::vector<int>>;
+using tdib::Rows;
+using tdib::show;
 
 namespace {
 
@@ -18,18 +19,6 @@ class DitherMonoTest : public ::testing::Test {
 protected:
     void SetUp() override { InitKelDll(&kt::testApp()); }
 };
-
-std::string show(const Rows& rows)
-{
-    std::string s;
-    for (const auto& row : rows) {
-        s += "[";
-        for (int v : row)
-            s += " " + std::to_string(v);
-        s += " ]";
-    }
-    return s;
-}
 
 TEST_F(DitherMonoTest, GreyHalfwayNeedsErrorToTurnWhite)
 {

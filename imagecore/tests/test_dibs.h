@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace tdib {
@@ -111,6 +112,43 @@ inline Result read(HGLOBAL dib)
         r.indices.push_back(line);
     }
     return r;
+}
+
+// Pixel rows (indices) as a test writes them, top row first, and their text for failure messages.
+using Rows = std::vector<std::vector<int>>;
+inline std::string show(const Rows& rows)
+{
+    std::string s;
+    for (const auto& row : rows) {
+        s += "[";
+        for (int v : row)
+            s += " " + std::to_string(v);
+        s += " ]";
+    }
+    return s;
+}
+
+// Rows written as they are displayed (top row first) turned into memory order, and back.
+template <typename Row> std::vector<Row> flip(std::vector<Row> rows)
+{
+    return std::vector<Row>(rows.rbegin(), rows.rend());
+}
+
+// The pixels of a 24-bit result in memory order.
+inline std::vector<std::vector<Colour>> read24(HGLOBAL dib)
+{
+    kel::GlobalLocked<BYTE> p(dib);
+    const auto* bi = reinterpret_cast<const BITMAPINFOHEADER*>(p.get());
+    const BYTE* bits = FindDIBBits(p.get());
+    std::vector<std::vector<Colour>> rows;
+    for (int y = 0; y < bi->biHeight; ++y) {
+        const BYTE* row = bits + rowBytes(bi->biWidth, 24) * y;
+        std::vector<Colour> line;
+        for (int x = 0; x < bi->biWidth; ++x)
+            line.push_back(Colour{row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+        rows.push_back(line);
+    }
+    return rows;
 }
 
 } // namespace tdib
