@@ -4,6 +4,7 @@
 //   jpeg-decode  information + open, full size       jpeg-thumb  the same at 1/8 of the size
 //   gif-decode   information + OpenGIF of FILE       gif-encode  WriteGIF of FILE's image
 //   png-decode   information + OpenPNG of FILE       png-encode  WritePNG of FILE's image
+//   png-palette  the 256-colour palette that OpenPNG makes for FILE's 24-bit image (part of png-decode)
 // Prints one line: WHAT, megapixels of the image, best and mean seconds per run.
 #include "file_io.h"
 #include "keldll.h"
@@ -104,7 +105,7 @@ int main(int argc, char** argv)
 {
     if (argc != 4) {
         std::fputs("usage: codec_bench pcx-decode|pcx-encode|jpeg-decode|jpeg-thumb|gif-decode|gif-encode|png-decode|"
-                   "png-encode FILE REPEATS\n",
+                   "png-encode|png-palette FILE REPEATS\n",
                    stderr);
         return 2;
     }
@@ -143,6 +144,13 @@ int main(int argc, char** argv)
         } else {
             run = [&] { return WritePNG(out.c_str(), image.get(), 0, 0, nullptr, nullptr) == 1; };
         }
+    } else if (what == "png-palette") {
+        image.reset(openPng(file));
+        run = [&] {
+            PALETTEENTRY entries[256];
+            WORD count = 256;
+            return quantize(&count, entries, image.get()) != 0;
+        };
     } else {
         std::fprintf(stderr, "codec_bench: unknown measurement %s\n", what.c_str());
         return 2;
