@@ -5,11 +5,14 @@
 //   gif-decode   information + OpenGIF of FILE       gif-encode  WriteGIF of FILE's image
 //   png-decode   information + OpenPNG of FILE       png-encode  WritePNG of FILE's image
 //   png-palette  the 256-colour palette that OpenPNG makes for FILE's 24-bit image (part of png-decode)
+//   tga-decode   OpenTGA of FILE                     tga-encode  WriteTGA of FILE's image (run-length)
+//   lbm-decode   OpenLBM of FILE                     lbm-encode  WriteLBM of FILE's image (ByteRun1)
 // Prints one line: WHAT, megapixels of the image, best and mean seconds per run.
 #include "file_io.h"
 #include "keldll.h"
 #include "kelgif.h"
 #include "keljpg.h"
+#include "kelio.h"
 #include "kelpcx.h"
 #include "kelpng.h"
 #include "win_raii.h"
@@ -93,6 +96,34 @@ HGLOBAL openPng(const std::string& path)
     return dib;
 }
 
+// The 24-bit decoders also hand back the display palette the program keeps.
+HGLOBAL openTga(const std::string& path)
+{
+    char format[16];
+    HGLOBAL tech = nullptr, id = nullptr;
+    HPALETTE palette = nullptr;
+    HGLOBAL dib = OpenTGA(path.c_str(), GetModuleHandleA(nullptr), format, &tech, &id, &palette);
+    for (HGLOBAL h : {tech, id})
+        if (h)
+            GlobalFree(h);
+    if (palette)
+        DeleteObject(palette);
+    return dib;
+}
+
+HGLOBAL openLbm(const std::string& path)
+{
+    char format[16];
+    HGLOBAL tech = nullptr;
+    HPALETTE palette = nullptr;
+    HGLOBAL dib = OpenLBM(path.c_str(), GetModuleHandleA(nullptr), format, &tech, &palette);
+    if (tech)
+        GlobalFree(tech);
+    if (palette)
+        DeleteObject(palette);
+    return dib;
+}
+
 double megapixels(HGLOBAL dib)
 {
     kel::GlobalLocked<BITMAPINFOHEADER> bi(dib);
@@ -151,6 +182,18 @@ int main(int argc, char** argv)
             WORD count = 256;
             return quantize(&count, entries, image.get()) != 0;
         };
+    } else if (what == "tga-decode" || what == "tga-encode") {
+        image.reset(openTga(file));
+        if (what == "tga-decode")
+            run = [&] { return kel::GlobalMem(openTga(file)).get() != nullptr; };
+        else
+            run = [&] { return WriteTGA(out.c_str(), image.get(), 1, nullptr, nullptr) == 1; };
+    } else if (what == "lbm-decode" || what == "lbm-encode") {
+        image.reset(openLbm(file));
+        if (what == "lbm-decode")
+            run = [&] { return kel::GlobalMem(openLbm(file)).get() != nullptr; };
+        else
+            run = [&] { return WriteLBM(out.c_str(), image.get(), 1) == 1; };
     } else {
         std::fprintf(stderr, "codec_bench: unknown measurement %s\n", what.c_str());
         return 2;

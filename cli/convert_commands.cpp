@@ -1,5 +1,7 @@
-// kelcli info FILE / kelcli convert IN OUT [--quality Q] [--progressive] [--interlaced] [--gif89a]:
-// images read and written through the program's load and save pipeline and the codec libraries.
+// kelcli info FILE / kelcli convert IN OUT [--quality Q] [--progressive] [--interlaced] [--gif89a]
+// [--uncompressed] [--bw]: images read and written through the program's load and save pipeline
+// and the codec libraries (--uncompressed clears the "Compressed" option of PCX, TGA, LBM and SGI,
+// --bw writes SGI in one grey channel).
 #include "cli.h"
 #include "image_load.h"
 #include "image_save.h"
@@ -45,7 +47,10 @@ int infoCommand(const Args& args)
     MessageRelay relay;
     pipeline::ImageInfo info;
     std::string error;
-    if (!pipeline::readImageInfo(args[0], &info, &error))
+    // Decoded, not only opened: some codecs learn their technical lines while reading the
+    // pixels, and a file whose pixels are damaged should not be reported as sound.
+    kel::GlobalMem dib(pipeline::loadImage(args[0], &info, &error));
+    if (!dib)
         return failWith(relay, error);
     printLine(JsonLine()
                   .add("file", args[0])
@@ -75,6 +80,10 @@ int convertCommand(const Args& args)
             options.gifFlags |= 1;
         } else if (args[i] == "--gif89a") {
             options.gifFlags |= 2;
+        } else if (args[i] == "--uncompressed") {
+            options.formatFlags &= ~1;
+        } else if (args[i] == "--bw") {
+            options.blackAndWhite = true;
         } else if (!args[i].empty() && args[i][0] == '-') {
             return fail("unknown option " + args[i]);
         } else {
@@ -82,7 +91,8 @@ int convertCommand(const Args& args)
         }
     }
     if (files.size() != 2)
-        return fail("usage: kelcli convert IN OUT [--quality Q] [--progressive] [--interlaced] [--gif89a]");
+        return fail("usage: kelcli convert IN OUT [--quality Q] [--progressive] [--interlaced] [--gif89a] "
+                    "[--uncompressed] [--bw]");
     initLibraries();
     MessageRelay relay;
     pipeline::ImageInfo info;

@@ -22,11 +22,4 @@ std::function<uint32_t(int x, int y)> pattern(int bits, int colourCount);
 // `count` colours spread over the colour cube (deterministic, all different).
 std::vector<uint32_t> spreadColours(int count);
 
-// Pixel values of a DIB with a 40-byte header, top row first: colour-table indices for 1, 4 and
-// 8 bits, 0xRRGGBB for 24 bits.
-std::vector<std::vector<int>> dibIndexRows(HGLOBAL dib);
-
-// The text of a technical information block (empty for null).
-std::string techInfoText(HGLOBAL tech);
-
 } // namespace kt

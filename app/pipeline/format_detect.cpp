@@ -73,6 +73,20 @@ Family familyOf(const std::string& type)
         return Family::Gif;
     if (type == "PNG")
         return Family::Png;
+    if (type == "TGA")
+        return Family::Tga;
+    if (type == "CE" || type == "LBM" || type == "IFF")
+        return Family::Lbm;
+    if (type == "RGB" || type == "BW" || type == "SGI")
+        return Family::Sgi;
+    if (type == "RAS")
+        return Family::Ras;
+    if (type == "XPM" || type == "PM")
+        return Family::Xpm;
+    if (type == "XBM" || type == "BM")
+        return Family::Xbm;
+    if (type == "ICS")
+        return Family::Ics;
     return Family::Other;
 }
 

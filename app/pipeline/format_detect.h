@@ -15,7 +15,21 @@ namespace pipeline {
 std::string typeFromExtension(const std::string& path);
 
 // Which codec serves a type: the families the pipeline reads so far, or Other.
-enum class Family { Bmp, Pcx, Jpeg, Gif, Png, Other };
+enum class Family {
+    Bmp,
+    Pcx,
+    Jpeg,
+    Gif,
+    Png,
+    Tga,
+    Lbm, // LBM, IFF, CE
+    Sgi, // RGB, BW, SGI
+    Ras,
+    Xpm, // XPM, PM
+    Xbm, // XBM, BM
+    Ics,
+    Other
+};
 Family familyOf(const std::string& type);
 
 // The signature test on a file's first bytes (at least 1024 of them, else nothing is sniffed):

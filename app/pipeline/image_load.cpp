@@ -60,6 +60,8 @@ public:
             GlobalFree(tech_);
         if (background_)
             DeleteObject(background_);
+        if (imageId_)
+            GlobalFree(imageId_);
         // An information call of the JPEG library that was not followed by its open call
         // still holds the JPEG mutex.
         if (jpegHeld_)
@@ -102,6 +104,7 @@ public:
     {
         HGLOBAL dib = nullptr;
         HPALETTE palette = nullptr;
+        const HINSTANCE instance = GetModuleHandleA(nullptr);
         switch (familyOf(type_)) {
         case Family::Bmp: dib = std::exchange(bmp_, nullptr); break;
         case Family::Pcx:
@@ -122,8 +125,28 @@ public:
                     GlobalFree(h);
             break;
         }
+        case Family::Tga:
+            dib = OpenTGA(path_.c_str(), instance, format_, &tech_, &imageId_, &palette);
+            break;
+        case Family::Lbm: dib = OpenLBM(path_.c_str(), instance, format_, &tech_, &palette); break;
+        case Family::Sgi:
+            dib = OpenRGB(path_.c_str(), instance, format_, &record_, &tech_, &palette, options_.warnings);
+            break;
+        case Family::Ras:
+            dib = OpenRAS(path_.c_str(), instance, format_, &record_, &tech_, &palette, options_.warnings);
+            break;
+        case Family::Xpm:
+            dib = OpenXPM(path_.c_str(), instance, format_, &record_, &tech_, &palette, options_.warnings);
+            break;
+        case Family::Xbm:
+            dib = OpenXBM(path_.c_str(), instance, format_, &record_, &tech_, &palette, options_.warnings);
+            break;
+        case Family::Ics: dib = OpenICS(path_.c_str(), instance, format_, &tech_, &palette, 0, 0); break;
         case Family::Other: break;
         }
+        // The pipeline hands over the image only; a display palette is the caller's to make.
+        if (palette)
+            DeleteObject(palette);
         info->techInfo = techText(tech_);
         if (!dib)
             fail(error, "Unrecognized or invalid file:" + path_ + "!");
@@ -151,6 +174,14 @@ private:
             break;
         case Family::Gif: record_ = ReadGIFBitmapinfo(file, 1, format_, &tech_, &background_); break;
         case Family::Png: record_ = ReadPNGBitmapInfo(file, 0, format_, &tech_, 0, 0); break;
+        case Family::Tga: record_ = ReadTGABitmapInfo(file, format_, &imageId_); break;
+        case Family::Lbm: record_ = ReadLBMBitmapInfo(file, format_, &tech_); break;
+        case Family::Sgi: record_ = ReadRGBBitmapInfo(file, format_, &tech_, options_.warnings); break;
+        case Family::Ras: record_ = ReadRASBitmapInfo(file, format_, &tech_, options_.warnings); break;
+        // These read the file by name; the XPM and XBM entries already decode the whole image.
+        case Family::Xpm: record_ = ReadXPMBitmapInfo(path_.c_str(), format_, &tech_, options_.warnings); break;
+        case Family::Xbm: record_ = ReadXBMBitmapInfo(path_.c_str(), format_, &tech_, options_.warnings); break;
+        case Family::Ics: record_ = ReadICSBitmapInfo(path_.c_str(), format_, &tech_, 0, 0); break;
         case Family::Other: break;
         }
         return record_ != nullptr;
@@ -195,6 +226,7 @@ private:
     HGLOBAL bmp_ = nullptr;
     HGLOBAL tech_ = nullptr;
     HBRUSH background_ = nullptr;
+    HGLOBAL imageId_ = nullptr; // a Targa file's image ID
     bool jpegHeld_ = false;
 };
 

@@ -47,7 +47,8 @@ bool saveImage(const std::string& path, HGLOBAL dib, const SaveOptions& options,
     const int format = FormatIndexFromName(path);
     if (format == kBmp)
         return writeBmpFile(path.c_str(), dib, error);
-    if (format != kPcx && format != kJpeg && format != kGif && format != kPng)
+    if (format != kPcx && format != kJpeg && format != kTga && format != kLbm && format != kSgi &&
+        format != kGif && format != kPng)
         return fail(error, format < 0 ? "no writable format has the extension of " + path
                                       : std::string("writing ") + writableDescription(format) +
                                             " files is not available");
@@ -63,6 +64,16 @@ bool saveImage(const std::string& path, HGLOBAL dib, const SaveOptions& options,
     case kJpeg: written = WriteJPEG(temp.c_str(), dib, const_cast<JpegOptions*>(&options.jpeg)); break;
     case kGif: written = writeGif(temp, dib, options); break;
     case kPng: written = WritePNG(temp.c_str(), dib, 0, 0, nullptr, nullptr); break;
+    case kTga: {
+        char name[16];
+        written = WriteTGA(temp.c_str(), dib, options.formatFlags & 1, name, GetModuleHandleA(nullptr));
+        break;
+    }
+    case kLbm: written = WriteLBM(temp.c_str(), dib, options.formatFlags); break;
+    case kSgi:
+        // 1- and 4-bit images are written by their colours as 8-bit ones would be.
+        written = WriteRGB(temp.c_str(), dib, (options.formatFlags & 1) | (options.blackAndWhite ? 2 : 0));
+        break;
     }
     if (!written) {
         DeleteFileA(temp.c_str());

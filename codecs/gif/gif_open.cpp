@@ -26,7 +26,7 @@ namespace gif {
 
 namespace {
 
-using codec::Rgb;
+using kelcodec::Rgb;
 
 constexpr int kStatusText = 2111, kStatusProgress = 2112;
 
@@ -370,7 +370,7 @@ bool Reader::localTable(const ImageDescriptor& d)
         }
     }
     TechInfo(tech_, "Added %d entries; Palette size is now %d\r\n", added, colourCount());
-    HPALETTE p = codec::createPalette(palette_under_);
+    HPALETTE p = kelcodec::createPalette(palette_under_);
     if (!p) {
         if (warnings_)
             ErrMsg("Create palette failed");
@@ -382,7 +382,7 @@ bool Reader::localTable(const ImageDescriptor& d)
         return false;
     }
     HGLOBAL h = dib_.release();
-    const bool ok = codec::setColourTable(&h, palette_under_);
+    const bool ok = kelcodec::setColourTable(&h, palette_under_);
     dib_.reset(h);
     if (!ok) {
         noMemory();
@@ -509,7 +509,7 @@ bool Reader::image(PlayList& list)
         for (int i = 0; i < 256; ++i)
             remap_[i] = uint8_t(i);
         HGLOBAL h = dib_.release();
-        codec::setColourTable(&h, palette_under_);
+        kelcodec::setColourTable(&h, palette_under_);
         dib_.reset(h);
     }
     if (!decode(d))
@@ -569,7 +569,7 @@ HGLOBAL Reader::run(HANDLE file, char* format, HBRUSH* background, PlayList& lis
         fromRecord.reset(CreateDIBPalette(dib_.get()));
         start = fromRecord.get();
     }
-    palette_under_ = codec::paletteColours(start);
+    palette_under_ = kelcodec::paletteColours(start);
     palette_under_.resize(std::min<size_t>(palette_under_.size(), size_t(1) << bits_));
     initialPalette_.reset(CopyPaletteChangingFlags(start, 255));
     if (palette_ && !*palette_)

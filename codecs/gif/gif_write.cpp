@@ -7,7 +7,7 @@
 #include "codec_palette.h"
 #include "dib_layout.h"
 #include "file_io.h"
-#include "file_output.h"
+#include "buffered_io.h"
 #include "keldll.h"
 #include "win_raii.h"
 
@@ -49,7 +49,7 @@ Result writeImage(const kel::File& file, const uint8_t* header, size_t blockSize
         return Result::Failed;
     const bool gif89a = options & kGif89a;
 
-    codec::FileOutput out(file);
+    kel::BufferedWriter out(file);
     uint8_t screen[6 + gif::kScreenDescriptorSize] = {};
     std::memcpy(screen, gif89a ? "GIF89a" : "GIF87a", 6);
     kel::putU16(screen + 6, uint16_t(width));
@@ -57,7 +57,7 @@ Result writeImage(const kel::File& file, const uint8_t* header, size_t blockSize
     screen[10] = uint8_t(0x80 | (bits - 1) << 4 | (bits - 1));
     out.put(screen, sizeof screen);
 
-    const std::vector<codec::Rgb> palette = codec::dibColours(header);
+    const std::vector<kelcodec::Rgb> palette = kelcodec::dibColours(header);
     const size_t entries = size_t(1) << bits;
     std::vector<uint8_t> table(3 * entries, 0);
     for (size_t i = 0; i < entries && i < palette.size(); ++i) {
@@ -71,7 +71,7 @@ Result writeImage(const kel::File& file, const uint8_t* header, size_t blockSize
         uint8_t index = 0;
         const COLORREF c = transparentColour ? *transparentColour : 0;
         for (size_t i = 0; i < entries && i < palette.size(); ++i)
-            if (palette[i] == codec::Rgb{GetRValue(c), GetGValue(c), GetBValue(c)})
+            if (palette[i] == kelcodec::Rgb{GetRValue(c), GetGValue(c), GetBValue(c)})
                 index = uint8_t(i);
         const uint8_t control[] = {gif::kExtension, gif::kGraphicControl, 4, 1, 0, 0, index, 0};
         out.put(control, sizeof control);

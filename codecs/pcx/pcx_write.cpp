@@ -6,7 +6,7 @@
 #include "codec_palette.h"
 #include "dib_layout.h"
 #include "file_io.h"
-#include "file_output.h"
+#include "buffered_io.h"
 #include "keldll.h"
 #include "win_raii.h"
 
@@ -67,7 +67,7 @@ bool writeImage(const kel::File& file, const uint8_t* header, size_t blockSize, 
     const int planeBits = bits == 24 ? 8 : bits;
     const int planes = bits == 24 ? 3 : 1;
     const size_t bpl = size_t((planeBits * width + 15) / 16) * 2;
-    const std::vector<codec::Rgb> palette = codec::dibColours(header);
+    const std::vector<kelcodec::Rgb> palette = kelcodec::dibColours(header);
 
     uint8_t h[pcx::kHeaderSize] = {};
     h[0] = 10;
@@ -87,7 +87,7 @@ bool writeImage(const kel::File& file, const uint8_t* header, size_t blockSize, 
     h[65] = uint8_t(planes);
     kel::putU16(h + 66, uint16_t(bpl));
 
-    codec::FileOutput out(file);
+    kel::BufferedWriter out(file);
     out.put(h, sizeof h);
     std::vector<uint8_t> plane(bpl), coded(2 * bpl);
     for (int64_t y = 0; y < height; ++y) {

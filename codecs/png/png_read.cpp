@@ -279,11 +279,11 @@ HGLOBAL OpenPNG(INT_PTR /*ignored*/, const char* path, HINSTANCE instance, INT_P
         PALETTEENTRY entries[256];
         WORD count = 256;
         if (quantize(&count, entries, dib.get()) && count > 0) {
-            std::vector<codec::Rgb> colours;
+            std::vector<kelcodec::Rgb> colours;
             for (WORD i = 0; i < count; ++i)
                 colours.push_back({entries[i].peRed, entries[i].peGreen, entries[i].peBlue});
             HGLOBAL handle = dib.release();
-            codec::setColourTable(&handle, colours);
+            kelcodec::setColourTable(&handle, colours);
             dib.reset(handle);
         }
     }

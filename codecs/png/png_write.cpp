@@ -7,7 +7,7 @@
 #include "codec_palette.h"
 #include "dib_layout.h"
 #include "file_io.h"
-#include "file_output.h"
+#include "buffered_io.h"
 #include "keldll.h"
 #include "win_raii.h"
 
@@ -22,7 +22,7 @@ namespace {
 constexpr size_t kIdatBytes = 32768;
 constexpr char kSoftware[] = "Kelgrove Image Catalog System - Tandry Software";
 
-void writeChunk(codec::FileOutput& out, const char* type, const uint8_t* data, size_t n)
+void writeChunk(kel::BufferedWriter& out, const char* type, const uint8_t* data, size_t n)
 {
     uint8_t head[8];
     kel::putU32BE(head, uint32_t(n));
@@ -37,7 +37,7 @@ void writeChunk(codec::FileOutput& out, const char* type, const uint8_t* data, s
     out.put(crc, sizeof crc);
 }
 
-void writeText(codec::FileOutput& out, const char* keyword, const char* text)
+void writeText(kel::BufferedWriter& out, const char* keyword, const char* text)
 {
     std::string data = keyword;
     data += '\0';
@@ -48,7 +48,7 @@ void writeText(codec::FileOutput& out, const char* keyword, const char* text)
 // For a palette of greys only: the grey level each index stands for at the DIB's depth, when
 // every entry is one of that depth's levels (i x 255 / (2^bits - 1)). Writing those levels, not
 // the indices, keeps the picture whatever order the palette's greys are in.
-bool greyLevels(const std::vector<codec::Rgb>& palette, int bits, std::vector<uint8_t>* levels)
+bool greyLevels(const std::vector<kelcodec::Rgb>& palette, int bits, std::vector<uint8_t>* levels)
 {
     const int count = 1 << bits, maxLevel = count - 1;
     levels->resize(size_t(count));
@@ -167,17 +167,17 @@ bool writeImage(const kel::File& file, const uint8_t* header, size_t blockSize, 
     if (size_t(pixels - header) + rowBytes * size_t(height) > blockSize)
         return false;
 
-    const std::vector<codec::Rgb> palette = codec::dibColours(header);
+    const std::vector<kelcodec::Rgb> palette = kelcodec::dibColours(header);
     if (palette.empty())
         return false;
     bool coloured = false;
-    for (const codec::Rgb& c : palette)
+    for (const kelcodec::Rgb& c : palette)
         coloured = coloured || c.r != c.g || c.b != c.r;
     std::vector<uint8_t> levels;
     const bool grey = bits != 24 && !coloured && greyLevels(palette, bits, &levels);
     const bool withPalette = bits == 24 ? coloured : !grey;
 
-    codec::FileOutput out(file);
+    kel::BufferedWriter out(file);
     out.put(png::kSignature, sizeof png::kSignature);
     uint8_t ihdr[png::kIhdrSize] = {};
     kel::putU32BE(ihdr, uint32_t(width));

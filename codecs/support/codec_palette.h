@@ -1,13 +1,17 @@
-// The colours of an image as the palette routines give them: the colour table, or for a 24-bit
-// image the default palette of the image core.
+// Colours and palettes as the codecs need them: the colours of an image as the palette routines
+// give them (the colour table, or for a 24-bit image the default palette of the image core), and
+// the optimal palette that a reader gives its 24-bit result so that it can be shown on a palette
+// display.
 #pragma once
+
+#include "win_raii.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <vector>
 
-namespace codec {
+namespace kelcodec {
 
 struct Rgb {
     uint8_t r, g, b;
@@ -28,4 +32,11 @@ HPALETTE createPalette(const std::vector<Rgb>& colours);
 // False when the table could not be replaced (no memory).
 bool setColourTable(HGLOBAL* dib, const std::vector<Rgb>& colours);
 
-} // namespace codec
+
+// Median-cut palette of up to 256 colours for a 24-bit DIB: the DIB's colour table becomes the
+// 256 entries (those beyond the colours made are black) and the palette goes to `*palette` (or
+// is deleted when the caller gave no variable). The DIB may move. False when the work palette
+// cannot be allocated ("CreateBIPalette: LocalAlloc 256 error!" is shown) or quantization fails.
+bool giveOptimalPalette(kel::GlobalMem& dib, HPALETTE* palette);
+
+} // namespace kelcodec

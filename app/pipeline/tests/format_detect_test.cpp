@@ -75,7 +75,23 @@ TEST(FormatDetect, TypeFromTheExtension)
     EXPECT_EQ(familyOf("DIB"), Family::Bmp);
     EXPECT_EQ(familyOf("GIF"), Family::Gif);
     EXPECT_EQ(familyOf("PNG"), Family::Png);
-    EXPECT_EQ(familyOf("RAS"), Family::Other);
+    EXPECT_EQ(familyOf("TGA"), Family::Tga);
+    for (const char* type : {"CE", "LBM", "IFF"})
+        EXPECT_EQ(familyOf(type), Family::Lbm) << type;
+}
+
+TEST(FormatDetect, FamiliesOfTheSunRasterSgiXpmXbmAndIcsTypes)
+{
+    struct Case {
+        const char* path;
+        Family family;
+    } cases[] = {{"a.rgb", Family::Sgi}, {"a.BW", Family::Sgi}, {"a.sgi", Family::Sgi}, {"a.ras", Family::Ras},
+                 {"a.xpm", Family::Xpm}, {"a.pm", Family::Xpm}, {"a.xbm", Family::Xbm}, {"a.Bm", Family::Xbm},
+                 {"a.ics", Family::Ics}};
+    for (const Case& c : cases)
+        EXPECT_EQ(familyOf(typeFromExtension(c.path)), c.family) << c.path;
+    EXPECT_EQ(FormatIndexFromName("a.sgi"), kSgi);
+    EXPECT_EQ(FormatIndexFromName("a.rgb"), -1) << "SGI files are written under .SGI only";
 }
 
 TEST(FormatDetect, WritableFormatFromTheName)

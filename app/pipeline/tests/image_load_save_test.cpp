@@ -72,6 +72,15 @@ TEST_F(Pipeline, LoadsByExtensionThenBySignature)
         {"gif\\im_c16.gif", "d.gif", "GIF", "GIF89a"},
         {"gif\\nb_c200.gif", "d.dat", "GIF", "GIF87a"}, // the signature names GIF
         {"png\\nb_pal8.png", "e.png", "PNG", "PNG"},
+        {"io\\nb_cmap_rle.tga", "d.tga", "TGA", "TGA-9"},
+        {"io\\nb_c16.iff", "e.lbm", "LBM", "IFF"},
+        {"io\\nb_deep24.iff", "e.dat", "IFF", "IFF"}, // the signature proposes IFF
+        {"sgi\\nb_rgb_rle.sgi", "d.rgb", "RGB", "RGB"},
+        {"sgi\\im_grey_rle.sgi", "d.bw", "BW", "RGB"},
+        {"ras\\nb_8bit.ras", "e.ras", "RAS", "RAS"},
+        {"ras\\nb_24bit.ras", "e.dat", "RAS", "RAS"},   // unknown extension: the signature says RAS
+        {"xpm\\nb_c200.xpm", "f.pm", "PM", "XPM"},
+        {"xpm\\nb_bits.xbm", "g.xbm", "XBM", "XBM"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,7 +134,7 @@ TEST_F(Pipeline, SavesEveryWritableFormatOfThisBuildAndReadsItBack)
     kel::GlobalMem dib(kt::makeDib(33, 21, 8, kt::spreadColours(256), kt::pattern(8, 256)));
     kt::RgbImage original;
     ASSERT_TRUE(kt::dibToRgb(dib.get(), &original));
-    for (const char* name : {"o.pcx", "o.bmp", "o.jpg", "o.gif", "o.png"}) {
+    for (const char* name : {"o.pcx", "o.bmp", "o.jpg", "o.gif", "o.png", "o.tga", "o.lbm", "o.sgi"}) {
         SCOPED_TRACE(name);
         SaveOptions options;
         options.jpeg.quality = 100;
@@ -187,4 +196,54 @@ TEST_F(Pipeline, TrueColourImagesAreSavedAsGifOf256Colours)
     ASSERT_TRUE(back) << error;
     EXPECT_EQ(info.bits, 8);
     EXPECT_EQ(info.width, 40);
+}
+
+// An ICS image is read by its header file's name, with the data file beside it.
+TEST_F(Pipeline, LoadsIcsByTheHeaderName)
+{
+    const std::string header = dir.file("cells.ics");
+    const std::string text = "\t\nics_version\t1.0\nfilename\tcells\nlayout\tparameters\t3\nlayout\torder\tbits\tx\ty\n"
+                             "layout\tsizes\t8\t3\t2\nlayout\tcoordinates\tvideo\n";
+    ASSERT_TRUE(kt::writeFile(header, std::vector<uint8_t>(text.begin(), text.end())));
+    ASSERT_TRUE(kt::writeFile(dir.file("cells.ids"), {0, 100, 200, 50, 150, 250}));
+    ImageInfo info;
+    std::string error;
+    kel::GlobalMem dib(loadImage(header, &info, &error));
+    ASSERT_TRUE(dib) << error;
+    EXPECT_EQ(info.type, "ICS");
+    EXPECT_EQ(info.format, "ICS");
+    EXPECT_EQ(info.techInfo, "Format: 3x2x256 ICS \r\n\r\n");
+    kt::RgbImage got;
+    ASSERT_TRUE(kt::dibToRgb(dib.get(), &got));
+    EXPECT_EQ(got.pixels, (std::vector<uint32_t>{0, 0x646464, 0xC8C8C8, 0x323232, 0x969696, 0xFAFAFA}));
+}
+
+// SGI files are written compressed unless the flag is cleared, in colour unless black and white
+// output is asked for.
+TEST_F(Pipeline, SgiOptions)
+{
+    kel::GlobalMem dib(kt::makeDib(9, 5, 24, {}, [](int x, int y) { return uint32_t(x * 20) << 16 | uint32_t(y * 40); }));
+    struct Case {
+        int flags;
+        bool blackAndWhite;
+        uint8_t storage;
+        uint16_t channels;
+    } cases[] = {{1, false, 1, 3}, {0, false, 0, 3}, {1, true, 1, 1}, {0, true, 0, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.flags << " " << c.blackAndWhite);
+        SaveOptions options;
+        options.formatFlags = c.flags;
+        options.blackAndWhite = c.blackAndWhite;
+        std::string error;
+        const std::string path = dir.file("o.sgi");
+        ASSERT_TRUE(saveImage(path, dib.get(), options, &error)) << error;
+        const std::vector<uint8_t> b = kt::readFile(path);
+        ASSERT_GE(b.size(), 512u);
+        EXPECT_EQ(b[2], c.storage);
+        EXPECT_EQ(b[11], c.channels);
+        ImageInfo info;
+        kel::GlobalMem back(loadImage(path, &info, &error));
+        ASSERT_TRUE(back) << error;
+        EXPECT_EQ(info.bits, c.blackAndWhite ? 8 : 24);
+    }
 }

@@ -1,5 +1,6 @@
 // Reading GIF files: files of other tools against their reference decodes, the extensions and
 // their technical information, play lists of multi-image files, overlays and odd placements.
+#include "codec_results.h"
 #include "dib_builder.h"
 #include "file_io.h"
 #include "gif_test_files.h"
@@ -36,7 +37,7 @@ struct Opened {
             if (o)
                 DeleteObject(o);
     }
-    std::string techText() const { return kt::techInfoText(tech); }
+    std::string techText() const { return kt::techText(tech); }
     PlayListHeader listHeader() const
     {
         kel::GlobalLocked<PlayListHeader> p(playList);
@@ -153,7 +154,7 @@ TEST(GifRead, GraphicControlOfASingleImageSetsTheTransparencyAndMakesNoPlayList)
                                 "transparent =Yes\r\n"),
               std::string::npos)
         << o.techText();
-    EXPECT_EQ(kt::dibIndexRows(o.dib.get()), (std::vector<std::vector<int>>{{0, 1, 2}, {2, 1, 0}}));
+    EXPECT_EQ(kt::indexRows(o.dib.get()), (std::vector<std::vector<int>>{{0, 1, 2}, {2, 1, 0}}));
 }
 
 TEST(GifRead, TechnicalInformationOfAPlainFile)
@@ -169,7 +170,7 @@ TEST(GifRead, TechnicalInformationOfAPlainFile)
                                nullptr, nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(dib);
     EXPECT_STREQ(format, "GIF87a");
-    EXPECT_EQ(kt::techInfoText(tech), "Number of colors = 2\r\nGlobal Color Table: 2 colors\r\n"
+    EXPECT_EQ(kt::techText(tech), "Number of colors = 2\r\nGlobal Color Table: 2 colors\r\n"
                                       "Image data:left = 0, top = 0, width = 2, height = 2\r\n"
                                       "Image bitcount: 1, Bits per pixel: 2\r\nNon-interlaced file\r\n");
     GlobalFree(tech);
@@ -253,7 +254,7 @@ TEST(GifRead, ImagesOutsideTheScreen)
         Opened o;
         open(written(dir, g.trailer().b), &o);
         ASSERT_TRUE(o.dib);
-        EXPECT_EQ(kt::dibIndexRows(o.dib.get()), std::vector<std::vector<int>>(4, std::vector<int>(4, 1)));
+        EXPECT_EQ(kt::indexRows(o.dib.get()), std::vector<std::vector<int>>(4, std::vector<int>(4, 1)));
         EXPECT_NE(o.techText().find("Overlay extends outside of main image - not processed\r\n"), std::string::npos);
     }
     {
@@ -263,7 +264,7 @@ TEST(GifRead, ImagesOutsideTheScreen)
         Opened o;
         open(written(dir, g.trailer().b), &o);
         ASSERT_TRUE(o.dib);
-        EXPECT_EQ(kt::dibIndexRows(o.dib.get()), std::vector<std::vector<int>>(5, std::vector<int>(6, 2)));
+        EXPECT_EQ(kt::indexRows(o.dib.get()), std::vector<std::vector<int>>(5, std::vector<int>(6, 2)));
         EXPECT_NE(o.techText().find("Image dimensions differ from screen dimensions. Image resized. \r\n"),
                   std::string::npos);
         EXPECT_EQ(DIBWidth(kel::GlobalLocked<uint8_t>(o.info).get()), 6u);
@@ -286,7 +287,7 @@ TEST(GifRead, InterlacedRowsComeInTheFourPasses)
     std::vector<std::vector<int>> want(10);
     for (int i = 0; i < 10; ++i)
         want[size_t(order[i])] = {i};
-    EXPECT_EQ(kt::dibIndexRows(o.dib.get()), want);
+    EXPECT_EQ(kt::indexRows(o.dib.get()), want);
     EXPECT_NE(o.techText().find("Interlaced file\r\n"), std::string::npos);
 }
 
@@ -343,7 +344,7 @@ TEST(GifRead, DamagedDataIsReportedAndThePartReadIsKept)
         open(written(dir, c.bytes), &o);
         ASSERT_TRUE(o.dib);
         EXPECT_NE(o.techText().find(c.line), std::string::npos) << o.techText();
-        EXPECT_EQ(kt::dibIndexRows(o.dib.get()), c.rows);
+        EXPECT_EQ(kt::indexRows(o.dib.get()), c.rows);
     }
 }
 
@@ -377,6 +378,6 @@ TEST(GifRead, HeadersThatAreNoImage)
     HGLOBAL tech = nullptr;
     char format[16];
     EXPECT_EQ(ReadGIFBitmapInfo(f.get(), 1, format, &tech, nullptr, 0), nullptr);
-    EXPECT_EQ(kt::techInfoText(tech), "Image descriptor not found\r\n \r\n");
+    EXPECT_EQ(kt::techText(tech), "Image descriptor not found\r\n \r\n");
     GlobalFree(tech);
 }

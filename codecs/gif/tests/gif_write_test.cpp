@@ -1,5 +1,6 @@
 // Writing GIF files: every depth and option read back to the same pixels, and the bytes the
 // format fixes (screen byte, code size, comment sub-blocks, transparency).
+#include "codec_results.h"
 #include "dib_builder.h"
 #include "file_io.h"
 #include "keldll.h"
@@ -59,7 +60,7 @@ TEST(GifWrite, EveryDepthAndOptionReadsBackToTheSamePixels)
             EXPECT_EQ(b.back(), 0x3B);
             kel::GlobalMem back = readBack(path);
             ASSERT_TRUE(back);
-            EXPECT_EQ(kt::dibIndexRows(back.get()), kt::dibIndexRows(dib.get()));
+            EXPECT_EQ(kt::indexRows(back.get()), kt::indexRows(dib.get()));
             kt::RgbImage want, got;
             ASSERT_TRUE(kt::dibToRgb(dib.get(), &want));
             ASSERT_TRUE(kt::dibToRgb(back.get(), &got));

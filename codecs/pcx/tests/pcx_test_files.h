@@ -2,7 +2,7 @@
 #pragma once
 
 #include "bytes.h"
-#include "dib_builder.h"
+#include "codec_results.h"
 #include "win_raii.h"
 
 #include <windows.h>
@@ -40,7 +40,8 @@ struct Header {
     }
 };
 
-inline std::string techText(HGLOBAL tech) { return kt::techInfoText(tech); }
-inline std::vector<std::vector<int>> indexRows(HGLOBAL dib) { return kt::dibIndexRows(dib); }
+// Reading back what the codec made (shared with the other codecs' tests).
+using kt::indexRows;
+using kt::techText;
 
 } // namespace pcx_test

@@ -1,5 +1,6 @@
 // Reading PNG files: every colour type, depth and interlace of other tools against their
 // reference decodes, the information record, text chunks, and damaged files.
+#include "codec_results.h"
 #include "dib_builder.h"
 #include "file_io.h"
 #include "keldll.h"
@@ -162,7 +163,7 @@ TEST(PngRead, TextAndTimeChunks)
     ASSERT_TRUE(o.dib);
     EXPECT_STREQ(static_cast<char*>(kel::GlobalLocked<char>(o.title).get()), "A lake");
     EXPECT_STREQ(static_cast<char*>(kel::GlobalLocked<char>(o.description).get()), "Morning, from the east shore");
-    EXPECT_EQ(kt::techInfoText(o.tech),
+    EXPECT_EQ(kt::techText(o.tech),
               "ColorType = 0, BitDepth = 8, Compression Type = 0,\r\n Filter Type = 0, Interlace Type =0\r\n"
               "Text data - Title: A lake\r\nText data - Description: Morning, from the east shore\r\n"
               "Text data - Author: K.\r\nLast-Modification time: 12/31/1999 23:59:58\r\n");
@@ -183,7 +184,7 @@ TEST(PngRead, DamagedFiles)
         open(written(dir, png_test::file(noPalette)), &o);
         EXPECT_FALSE(o.info);
         EXPECT_FALSE(o.dib);
-        EXPECT_EQ(kt::techInfoText(o.tech), "Missing Palette\r\n");
+        EXPECT_EQ(kt::techText(o.tech), "Missing Palette\r\n");
     }
     {
         SCOPED_TRACE("a wrong CRC on IHDR");
