@@ -1,15 +1,20 @@
-// Times the PCX and JPEG codecs in-process (the time of the codec's own work, without starting a
-// process): codec_bench WHAT FILE REPEATS, WHAT one of
+// Times the codecs in-process (the time of the codec's own work, without starting a process):
+// codec_bench WHAT FILE REPEATS, WHAT one of
 //   pcx-decode   OpenPCX of FILE                     pcx-encode  WritePCX of FILE's image
 //   jpeg-decode  information + open, full size       jpeg-thumb  the same at 1/8 of the size
+//   gif-decode   information + OpenGIF of FILE       gif-encode  WriteGIF of FILE's image
+//   png-decode   information + OpenPNG of FILE       png-encode  WritePNG of FILE's image
+//   png-palette  the 256-colour palette that OpenPNG makes for FILE's 24-bit image (part of png-decode)
 //   tga-decode   OpenTGA of FILE                     tga-encode  WriteTGA of FILE's image (run-length)
 //   lbm-decode   OpenLBM of FILE                     lbm-encode  WriteLBM of FILE's image (ByteRun1)
 // Prints one line: WHAT, megapixels of the image, best and mean seconds per run.
 #include "file_io.h"
 #include "keldll.h"
+#include "kelgif.h"
 #include "keljpg.h"
 #include "kelio.h"
 #include "kelpcx.h"
+#include "kelpng.h"
 #include "win_raii.h"
 
 #include <algorithm>
@@ -53,6 +58,44 @@ HGLOBAL openJpeg(const std::string& path, int scale)
     return info ? OpenJPEG(&options, path.c_str()) : nullptr;
 }
 
+HGLOBAL openGif(const std::string& path)
+{
+    char format[16];
+    HGLOBAL tech = nullptr;
+    HBRUSH background = nullptr;
+    kel::File f = kel::File::openRead(path.c_str());
+    HGLOBAL info = ReadGIFBitmapInfo(f.get(), 1, format, &tech, &background, 0);
+    f.close();
+    HPALETTE palette = info ? CreateDIBPalette(info) : nullptr;
+    HGLOBAL dib = info ? OpenGIF(nullptr, path.c_str(), GetModuleHandleA(nullptr), format, &info, &tech, &palette,
+                                 nullptr, &background, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                 nullptr)
+                       : nullptr;
+    for (HGLOBAL h : {info, tech})
+        if (h)
+            GlobalFree(h);
+    for (HGDIOBJ o : {HGDIOBJ(palette), HGDIOBJ(background)})
+        if (o)
+            DeleteObject(o);
+    return dib;
+}
+
+HGLOBAL openPng(const std::string& path)
+{
+    char format[8];
+    HGLOBAL tech = nullptr;
+    kel::File f = kel::File::openRead(path.c_str());
+    kel::GlobalMem info(ReadPNGBitmapInfo(f.get(), 0, format, &tech, 0, 0));
+    f.close();
+    HGLOBAL record = info.get();
+    HGLOBAL dib = info ? OpenPNG(0, path.c_str(), GetModuleHandleA(nullptr), 0, &record, &tech, 0, 0, 0, 0, 0, 0,
+                                 nullptr, nullptr, 0, 0, 0)
+                       : nullptr;
+    if (tech)
+        GlobalFree(tech);
+    return dib;
+}
+
 // The 24-bit decoders also hand back the display palette the program keeps.
 HGLOBAL openTga(const std::string& path)
 {
@@ -92,7 +135,9 @@ double megapixels(HGLOBAL dib)
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fputs("usage: codec_bench pcx-decode|pcx-encode|jpeg-decode|jpeg-thumb FILE REPEATS\n", stderr);
+        std::fputs("usage: codec_bench pcx-decode|pcx-encode|jpeg-decode|jpeg-thumb|gif-decode|gif-encode|png-decode|"
+                   "png-encode|png-palette FILE REPEATS\n",
+                   stderr);
         return 2;
     }
     const std::string what = argv[1], file = argv[2];
@@ -103,7 +148,7 @@ int main(int argc, char** argv)
     InitKelDll(&app);
 
     kel::GlobalMem image;
-    const std::string out = file + ".bench-out.pcx";
+    const std::string out = file + ".bench-out";
     std::function<bool()> run;
     if (what == "pcx-decode") {
         image.reset(openPcx(file));
@@ -115,6 +160,28 @@ int main(int argc, char** argv)
         const int scale = what == "jpeg-thumb" ? 8 : 1;
         image.reset(openJpeg(file, 1));
         run = [&, scale] { return kel::GlobalMem(openJpeg(file, scale)).get() != nullptr; };
+    } else if (what == "gif-decode" || what == "gif-encode" || what == "png-decode" || what == "png-encode") {
+        const bool gif = what.compare(0, 3, "gif") == 0;
+        const auto open = gif ? openGif : openPng;
+        image.reset(open(file));
+        if (what.find("decode") != std::string::npos) {
+            run = [&, open] { return kel::GlobalMem(open(file)).get() != nullptr; };
+        } else if (gif) {
+            run = [&] {
+                int transparent = 0;
+                COLORREF colour = 0;
+                return WriteGIF(out.c_str(), image.get(), 0, 0, 0, nullptr, 0, &transparent, &colour) == 1;
+            };
+        } else {
+            run = [&] { return WritePNG(out.c_str(), image.get(), 0, 0, nullptr, nullptr) == 1; };
+        }
+    } else if (what == "png-palette") {
+        image.reset(openPng(file));
+        run = [&] {
+            PALETTEENTRY entries[256];
+            WORD count = 256;
+            return quantize(&count, entries, image.get()) != 0;
+        };
     } else if (what == "tga-decode" || what == "tga-encode") {
         image.reset(openTga(file));
         if (what == "tga-decode")

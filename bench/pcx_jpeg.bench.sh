@@ -27,29 +27,7 @@ if [ ! -f "$data/photo.jpg" ] || [ ! -f "$data/photo.pcx" ]; then
     for i in $(seq -w 1 20); do ln -f "$data/photo.jpg" "$data/batch/p$i.jpg"; done
 fi
 
-# Best wall time of N runs of a command, in seconds.
-best_of() {
-    local n=$1 best="" s e t
-    shift
-    for _ in $(seq "$n"); do
-        s=$(date +%s.%N)
-        "$@" >/dev/null 2>&1
-        e=$(date +%s.%N)
-        t=$(awk -v s="$s" -v e="$e" 'BEGIN { printf "%.4f", e - s }')
-        if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
-    done
-    echo "$best"
-}
-
-# Kelgrove's in-process figure: best seconds of REPEATS runs, and the image's megapixels.
-ours() {
-    local line
-    line=$("$WINE64" "$KEL_BIN/codec_bench.exe" "$1" "$(winepath_of "$2")" "$3" | tr -d '\r')
-    set -- $line
-    echo "$2 $3"
-}
-
-calc() { awk "BEGIN { printf \"$1\", ($2) }"; }
+source "$KEL_ROOT/bench/bench_lib.sh"
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -1,6 +1,7 @@
-// kelcli info FILE / kelcli convert IN OUT [--quality Q] [--progressive] [--uncompressed] [--bw]:
-// images read and written through the program's load and save pipeline and the codec libraries
-// (--uncompressed clears the "Compressed" option of PCX and SGI, --bw writes SGI in one grey channel).
+// kelcli info FILE / kelcli convert IN OUT [--quality Q] [--progressive] [--interlaced] [--gif89a]
+// [--uncompressed] [--bw]: images read and written through the program's load and save pipeline
+// and the codec libraries (--uncompressed clears the "Compressed" option of PCX, TGA, LBM and SGI,
+// --bw writes SGI in one grey channel).
 #include "cli.h"
 #include "image_load.h"
 #include "image_save.h"
@@ -75,6 +76,10 @@ int convertCommand(const Args& args)
             options.jpeg.quality = int16_t(q);
         } else if (args[i] == "--progressive") {
             options.jpeg.progressive = 1;
+        } else if (args[i] == "--interlaced") {
+            options.gifFlags |= 1;
+        } else if (args[i] == "--gif89a") {
+            options.gifFlags |= 2;
         } else if (args[i] == "--uncompressed") {
             options.formatFlags &= ~1;
         } else if (args[i] == "--bw") {
@@ -86,7 +91,8 @@ int convertCommand(const Args& args)
         }
     }
     if (files.size() != 2)
-        return fail("usage: kelcli convert IN OUT [--quality Q] [--progressive] [--uncompressed] [--bw]");
+        return fail("usage: kelcli convert IN OUT [--quality Q] [--progressive] [--interlaced] [--gif89a] "
+                    "[--uncompressed] [--bw]");
     initLibraries();
     MessageRelay relay;
     pipeline::ImageInfo info;

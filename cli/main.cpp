@@ -45,7 +45,8 @@ const char kUsage[] =
     "       kelcli quantize IN.bmp OUT.bmp [--colors N] [--method median|twopass]\n"
     "       kelcli dither IN.bmp OUT.bmp --mono | --palette PAL.bmp\n"
     "       kelcli info FILE\n"
-    "       kelcli convert IN OUT [--quality Q] [--progressive] [--uncompressed] [--bw]\n";
+    "       kelcli convert IN OUT [--quality Q] [--progressive] [--interlaced] [--gif89a]\n"
+    "                      [--uncompressed] [--bw]\n";
 
 } // namespace
 

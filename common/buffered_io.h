@@ -115,7 +115,15 @@ public:
         if (buffer_.size() >= kChunk)
             flush();
     }
-    void put(uint8_t value) { buffer_.push_back(value); }
+    void put(uint8_t value)
+    {
+        buffer_.push_back(value);
+        if (buffer_.size() >= kChunk)
+            flush();
+    }
+
+    // False once a write failed; the failure sticks, so a writer may check once, at the end.
+    bool ok() const { return ok_; }
 
     // Bytes written so far (flushed or not).
     int64_t offset() const { return offset_ + int64_t(buffer_.size()); }

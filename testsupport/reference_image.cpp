@@ -49,20 +49,23 @@ bool readNetpbm(const std::string& path, RgbImage* out)
     } else {
         return false;
     }
-    // 16-bit samples are stored big-endian: their high byte is the 8-bit value compared.
-    const size_t sampleBytes = maxval == 65535 ? 2 : 1;
-    if (width <= 0 || height <= 0 || depth < 1 || depth > 4 || (maxval != 255 && maxval != 65535) ||
+    // Samples of up to 255 are scaled to 0-255 (v x 255 / maxval, as a grey ramp of that many
+    // levels is); two-byte samples are taken by their high byte, as the codecs reduce them.
+    const size_t sampleBytes = maxval > 255 ? 2 : 1;
+    if (width <= 0 || height <= 0 || depth < 1 || depth > 4 || maxval < 1 || maxval > 65535 ||
         bytes.size() - pos < size_t(width) * height * depth * sampleBytes)
         return false;
     out->width = width;
     out->height = height;
     out->pixels.resize(size_t(width) * height);
     const uint8_t* p = bytes.data() + pos;
-    const size_t step = depth * sampleBytes;
-    for (size_t i = 0; i < out->pixels.size(); ++i, p += step) {
+    auto sample = [&](const uint8_t* s) -> uint32_t {
+        return sampleBytes == 2 ? s[0] : uint32_t(s[0]) * 255 / uint32_t(maxval);
+    };
+    for (size_t i = 0; i < out->pixels.size(); ++i, p += depth * sampleBytes) {
         const bool grey = depth <= 2;
-        const uint8_t r = p[0], g = grey ? p[0] : p[sampleBytes], b = grey ? p[0] : p[2 * sampleBytes];
-        out->pixels[i] = uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+        const uint32_t r = sample(p), g = grey ? r : sample(p + sampleBytes), b = grey ? r : sample(p + 2 * sampleBytes);
+        out->pixels[i] = r << 16 | g << 8 | b;
     }
     return true;
 }

@@ -17,8 +17,8 @@ struct RgbImage {
     uint32_t at(int x, int y) const { return pixels[size_t(y) * width + x]; }
 };
 
-// Reads a PAM (P7) or binary PPM/PGM (P6/P5) file of 8- or 16-bit samples (a 16-bit sample
-// gives its high byte); alpha is ignored. False when unreadable.
+// Reads a PAM (P7) or binary PPM/PGM (P6/P5) file; alpha is ignored. Samples of fewer levels are
+// scaled to 0-255, two-byte samples taken by their high byte. False when unreadable.
 bool readNetpbm(const std::string& path, RgbImage* out);
 
 // Expands an uncompressed 1-, 4-, 8- or 24-bit DIB (either header kind). False otherwise.

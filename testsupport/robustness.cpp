@@ -311,8 +311,10 @@ Report run(const Codec& codec, const std::vector<std::string>& samples, Options 
         // The unchanged sample first: it must read, or the mutations prove little.
         for (int number = -1; number < options.mutationsPerSample; ++number) {
             std::string what = "unchanged";
-            const std::vector<uint8_t> bytes =
+            std::vector<uint8_t> bytes =
                 number < 0 ? original : mutate(original, codec.fields(original), options.seed, number, &what);
+            if (codec.fixup && number >= 0)
+                codec.fixup(bytes);
             std::snprintf(g_current.description, sizeof g_current.description,
                           "%s sample %s, mutation %d (seed %llu): %s", codec.name.c_str(), name.c_str(), number,
                           static_cast<unsigned long long>(options.seed), what.c_str());

@@ -44,6 +44,9 @@ struct Codec {
     std::function<bool(const std::vector<uint8_t>& bytes)> absurd;
     // The largest single allocation an input of this many bytes may honestly need.
     std::function<uint64_t(uint64_t inputBytes)> allowance;
+    // Optional: applied to every mutated file before it is read (for example to make check
+    // values right again, so that the damage reaches past a format's checksums).
+    std::function<void(std::vector<uint8_t>& bytes)> fixup;
 };
 
 struct Options {

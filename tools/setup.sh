@@ -7,7 +7,7 @@ source "$TOOLS/env.sh"
 
 packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth x11-apps
           imagemagick fonts-wine fonts-liberation ghostscript cmake ninja-build googletest
-          libz-mingw-w64-dev nasm netpbm dpkg-dev)
+          libz-mingw-w64-dev nasm netpbm dpkg-dev giflib-tools)
 # The X Window System colour database, which the XPM codec's colour names are made from.
 packages+=(x11-common)
 [ "${1:-}" = --bench ] && packages+=(libjpeg-turbo-progs libvips-tools sqlite3)

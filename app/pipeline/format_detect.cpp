@@ -69,6 +69,10 @@ Family familyOf(const std::string& type)
         return Family::Pcx;
     if (type == "JPG" || type == "JIF")
         return Family::Jpeg;
+    if (type == "GIF")
+        return Family::Gif;
+    if (type == "PNG")
+        return Family::Png;
     if (type == "TGA")
         return Family::Tga;
     if (type == "CE" || type == "LBM" || type == "IFF")

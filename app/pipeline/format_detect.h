@@ -19,6 +19,8 @@ enum class Family {
     Bmp,
     Pcx,
     Jpeg,
+    Gif,
+    Png,
     Tga,
     Lbm, // LBM, IFF, CE
     Sgi, // RGB, BW, SGI

@@ -6,6 +6,7 @@
 #include "jpeg_options.h"
 #include "keldll.h"
 #include "kelint.h"
+#include "play_list.h"
 #include "win_raii.h"
 
 #include <algorithm>
@@ -57,6 +58,8 @@ public:
             GlobalFree(bmp_);
         if (tech_)
             GlobalFree(tech_);
+        if (background_)
+            DeleteObject(background_);
         if (imageId_)
             GlobalFree(imageId_);
         // An information call of the JPEG library that was not followed by its open call
@@ -112,6 +115,16 @@ public:
             dib = OpenJPEG(&jpeg_, path_.c_str());
             jpegHeld_ = false;
             break;
+        case Family::Gif: dib = openGif(); break;
+        case Family::Png: {
+            HGLOBAL title = nullptr, description = nullptr;
+            dib = OpenPNG(0, path_.c_str(), GetModuleHandleA(nullptr), 0, &record_, &tech_, 0, 0, 0, 0, 0, 0, &title,
+                          &description, 0, 0);
+            for (HGLOBAL h : {title, description})
+                if (h)
+                    GlobalFree(h);
+            break;
+        }
         case Family::Tga:
             dib = OpenTGA(path_.c_str(), instance, format_, &tech_, &imageId_, &palette);
             break;
@@ -159,6 +172,8 @@ private:
             record_ = ReadJPEGBitmapInfo(&jpeg_, file, 1, 1, 2, format_);
             jpegHeld_ = record_ != nullptr;
             break;
+        case Family::Gif: record_ = ReadGIFBitmapinfo(file, 1, format_, &tech_, &background_); break;
+        case Family::Png: record_ = ReadPNGBitmapInfo(file, 0, format_, &tech_, 0, 0); break;
         case Family::Tga: record_ = ReadTGABitmapInfo(file, format_, &imageId_); break;
         case Family::Lbm: record_ = ReadLBMBitmapInfo(file, format_, &tech_); break;
         case Family::Sgi: record_ = ReadRGBBitmapInfo(file, format_, &tech_, options_.warnings); break;
@@ -170,6 +185,29 @@ private:
         case Family::Other: break;
         }
         return record_ != nullptr;
+    }
+
+    // The first image of a GIF file (the picture a still view shows); frames, texts and the
+    // transparency are not kept.
+    HGLOBAL openGif()
+    {
+        HPALETTE palette = CreateDIBPalette(record_);
+        HGLOBAL playList = nullptr, title = nullptr, comment = nullptr;
+        HBITMAP firstFrame = nullptr;
+        WORD go = 1;
+        int transparent = 0;
+        COLORREF colour = 0;
+        HGLOBAL dib = OpenGIF(nullptr, path_.c_str(), GetModuleHandleA(nullptr), format_, &record_, &tech_, &palette,
+                              &playList, &background_, options_.warnings, 0, &title, &comment, nullptr, &go,
+                              &firstFrame, &transparent, &colour);
+        freePlayList(playList);
+        for (HGLOBAL h : {title, comment})
+            if (h)
+                GlobalFree(h);
+        for (HGDIOBJ o : {HGDIOBJ(palette), HGDIOBJ(firstFrame)})
+            if (o)
+                DeleteObject(o);
+        return dib;
     }
 
     static bool fail(std::string* error, const std::string& why)
@@ -187,6 +225,7 @@ private:
     HGLOBAL record_ = nullptr;
     HGLOBAL bmp_ = nullptr;
     HGLOBAL tech_ = nullptr;
+    HBRUSH background_ = nullptr;
     HGLOBAL imageId_ = nullptr; // a Targa file's image ID
     bool jpegHeld_ = false;
 };

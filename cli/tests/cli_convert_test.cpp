@@ -84,6 +84,44 @@ TEST(KelcliConvert, ConvertsBetweenPcxJpegAndBmp)
     EXPECT_EQ(kt::firstDifference(reference("jpeg\\s444.ref.ppm"), readBack(dir, pcx)), "");
 }
 
+TEST(KelcliInfo, GifAndPng)
+{
+    struct Case {
+        const char* fixture;
+        const char* summary;
+    } cases[] = {
+        {"gif\\im_c16.gif", "\"format\": \"GIF89a\", \"width\": 37, \"height\": 23, \"bits\": 4, \"colors\": 16"},
+        {"png\\nb_pal8.png", "\"format\": \"PNG\", \"width\": 37, \"height\": 23, \"bits\": 8"},
+        {"png\\im_rgb8.png", "\"format\": \"PNG\", \"width\": 37, \"height\": 23, \"bits\": 24, \"colors\": 0"},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        ASSERT_EQ(kelcli("info " + quoted(kt::fixture(c.fixture)), &out), 0);
+        EXPECT_NE(out.find(c.summary), std::string::npos) << out;
+    }
+}
+
+// Every format landed so far into GIF and PNG and back, without a pixel lost where the formats
+// can hold the image.
+TEST(KelcliConvert, ConvertsToAndFromGifAndPng)
+{
+    kt::TempDir dir;
+    const std::string gif = dir.file("a.gif"), png = dir.file("a.png"), pcx = dir.file("a.pcx"), bmp = dir.file("a.bmp");
+    ASSERT_EQ(kelcli("convert " + quoted(kt::fixture("pcx\\nb_8bit.pcx")) + " " + quoted(gif) + " --gif89a --interlaced"), 0);
+    EXPECT_EQ(kt::firstDifference(reference("pcx\\nb_8bit.ref.ppm"), readBack(dir, gif)), "");
+    ASSERT_EQ(kelcli("convert " + quoted(gif) + " " + quoted(png)), 0);
+    ASSERT_EQ(kelcli("convert " + quoted(png) + " " + quoted(pcx)), 0);
+    EXPECT_EQ(kt::firstDifference(reference("pcx\\nb_8bit.ref.ppm"), readBack(dir, pcx)), "");
+
+    ASSERT_EQ(kelcli("convert " + quoted(kt::fixture("png\\im_rgb8.png")) + " " + quoted(bmp)), 0);
+    ASSERT_EQ(kelcli("convert " + quoted(bmp) + " " + quoted(png)), 0);
+    EXPECT_EQ(kt::firstDifference(reference("png\\im_rgb8.ref.pam"), readBack(dir, png)), "");
+    ASSERT_EQ(kelcli("convert " + quoted(png) + " " + quoted(gif)), 0) << "24 bits become 256 colours";
+    EXPECT_EQ(readBack(dir, gif).width, 37);
+    ASSERT_EQ(kelcli("convert " + quoted(kt::fixture("gif\\im_c200_il.gif")) + " " + quoted(dir.file("b.jpg"))), 0);
+    EXPECT_EQ(readBack(dir, dir.file("b.jpg")).height, 23);
+}
+
 // Any failure: exit 2 and one line on stderr; no output file, and an old one is kept as it was.
 TEST(KelcliConvert, FailuresSayWhyAndLeaveNoOutput)
 {
@@ -102,8 +140,8 @@ TEST(KelcliConvert, FailuresSayWhyAndLeaveNoOutput)
          out},
         {"convert " + quoted(kt::fixture("pcx\\nb_packed4.pcx")) + " " + quoted(kept),
          "kelcli: JPEG compression cannot handle images less than 8 bits per pixel!\r\n", kept},
-        {"convert " + quoted(kt::fixture("pcx\\nb_8bit.pcx")) + " " + quoted(dir.file("x.gif")),
-         "kelcli: writing CompuServe GIF files is not available\r\n", dir.file("x.gif")},
+        {"convert " + quoted(kt::fixture("pcx\\nb_8bit.pcx")) + " " + quoted(dir.file("x.wpg")),
+         "kelcli: writing WordPerfect Graphics WPG files is not available\r\n", dir.file("x.wpg")},
         {"convert a.pcx b.pcx --quality 0", "kelcli: --quality takes 1 to 100\r\n", ""},
     };
     for (const Case& c : cases) {

@@ -3,8 +3,10 @@
 #include "pcx_format.h"
 
 #include "bytes.h"
+#include "codec_palette.h"
 #include "dib_layout.h"
 #include "file_io.h"
+#include "buffered_io.h"
 #include "keldll.h"
 #include "win_raii.h"
 
@@ -47,54 +49,6 @@ size_t encodeLine(const uint8_t* in, size_t n, uint8_t* out)
     return size_t(o - out);
 }
 
-struct Rgb {
-    uint8_t r, g, b;
-};
-
-// The image's colours as the palette routines give them (the colour table, or the default
-// palette of a 24-bit image).
-std::vector<Rgb> dibPalette(const uint8_t* header)
-{
-    kel::GdiObject<HPALETTE> pal(CreateBIPalette(header));
-    std::vector<Rgb> out;
-    WORD count = 0;
-    if (!pal || !GetObjectA(pal.get(), sizeof count, &count))
-        return out;
-    std::vector<PALETTEENTRY> entries(count);
-    GetPaletteEntries(pal.get(), 0, count, entries.data());
-    for (const PALETTEENTRY& e : entries)
-        out.push_back({e.peRed, e.peGreen, e.peBlue});
-    return out;
-}
-
-// File output in large writes; the first failure sticks.
-class Output {
-public:
-    explicit Output(const kel::File& f) : file_(f) { buffer_.reserve(kChunk + 1024); }
-    void put(const uint8_t* p, size_t n)
-    {
-        buffer_.insert(buffer_.end(), p, p + n);
-        if (buffer_.size() >= kChunk)
-            flush();
-    }
-    bool flush()
-    {
-        if (ok_ && !buffer_.empty()) {
-            ok_ = file_.writeAt(offset_, buffer_.data(), buffer_.size());
-            offset_ += int64_t(buffer_.size());
-        }
-        buffer_.clear();
-        return ok_;
-    }
-
-private:
-    static constexpr size_t kChunk = 256 * 1024;
-    const kel::File& file_;
-    std::vector<uint8_t> buffer_;
-    int64_t offset_ = 0;
-    bool ok_ = true;
-};
-
 bool writeImage(const kel::File& file, const uint8_t* header, size_t blockSize, bool encode)
 {
     const int bits = DIBBitcount(header);
@@ -113,7 +67,7 @@ bool writeImage(const kel::File& file, const uint8_t* header, size_t blockSize, 
     const int planeBits = bits == 24 ? 8 : bits;
     const int planes = bits == 24 ? 3 : 1;
     const size_t bpl = size_t((planeBits * width + 15) / 16) * 2;
-    const std::vector<Rgb> palette = dibPalette(header);
+    const std::vector<kelcodec::Rgb> palette = kelcodec::dibColours(header);
 
     uint8_t h[pcx::kHeaderSize] = {};
     h[0] = 10;
@@ -133,7 +87,7 @@ bool writeImage(const kel::File& file, const uint8_t* header, size_t blockSize, 
     h[65] = uint8_t(planes);
     kel::putU16(h + 66, uint16_t(bpl));
 
-    Output out(file);
+    kel::BufferedWriter out(file);
     out.put(h, sizeof h);
     std::vector<uint8_t> plane(bpl), coded(2 * bpl);
     for (int64_t y = 0; y < height; ++y) {

@@ -2,6 +2,7 @@
 // reached through the dispatcher as the application reaches them.
 #include "dib_builder.h"
 #include "file_io.h"
+#include "keldll.h"
 #include "kelint.h"
 #include "reference_image.h"
 #include "test_support.h"
@@ -73,6 +74,54 @@ TEST_F(RealCodecs, FirstPcxCallLoadsKelpcx32FromTheApplicationDirectory)
     ASSERT_TRUE(kt::readNetpbm(kt::fixture("pcx\\nb_8bit.ref.ppm"), &want));
     ASSERT_TRUE(kt::dibToRgb(dib.get(), &got));
     EXPECT_EQ(kt::firstDifference(want, got), "");
+}
+
+TEST_F(RealCodecs, GifAndPngThroughTheDispatcher)
+{
+    {
+        const std::string path = kt::fixture("gif\\im_c200.gif");
+        kel::File f = kel::File::openRead(path.c_str());
+        char format[16] = "";
+        HGLOBAL tech = nullptr;
+        HBRUSH background = nullptr;
+        HGLOBAL info = ReadGIFBitmapinfo(f.get(), 1, format, &tech, &background);
+        ASSERT_NE(info, nullptr);
+        EXPECT_STREQ(format, "GIF89a");
+        EXPECT_NE(GetModuleHandleA("Kelgif32.dll"), nullptr);
+        HPALETTE palette = CreateDIBPalette(info);
+        WORD go = 1;
+        kel::GlobalMem dib(OpenGIF(nullptr, path.c_str(), kt::testApp().appInstance, format, &info, &tech, &palette,
+                                   nullptr, &background, 0, 1, nullptr, nullptr, nullptr, &go, nullptr, nullptr,
+                                   nullptr));
+        ASSERT_TRUE(dib);
+        kt::RgbImage want, got;
+        ASSERT_TRUE(kt::readNetpbm(kt::fixture("gif\\im_c200.ref.ppm"), &want));
+        ASSERT_TRUE(kt::dibToRgb(dib.get(), &got));
+        EXPECT_EQ(kt::firstDifference(want, got), "");
+        GlobalFree(info);
+        GlobalFree(tech);
+        DeleteObject(palette);
+        DeleteObject(background);
+    }
+    {
+        const std::string path = kt::fixture("png\\nb_pal4_il.png");
+        kel::File f = kel::File::openRead(path.c_str());
+        char format[16] = "";
+        HGLOBAL tech = nullptr;
+        kel::GlobalMem info(ReadPNGBitmapInfo(f.get(), 0, format, &tech, 0, 0));
+        ASSERT_TRUE(info);
+        EXPECT_STREQ(format, "PNG");
+        HGLOBAL record = info.get(), title = nullptr, description = nullptr;
+        kel::GlobalMem dib(OpenPNG(0, path.c_str(), kt::testApp().appInstance, 0, &record, &tech, 0, 0, 0, 0, 0, 0,
+                                   &title, &description, 0, 0));
+        ASSERT_TRUE(dib);
+        kt::RgbImage want, got;
+        ASSERT_TRUE(kt::readNetpbm(kt::fixture("png\\nb_pal4_il.ref.pam"), &want));
+        ASSERT_TRUE(kt::dibToRgb(dib.get(), &got));
+        EXPECT_EQ(kt::firstDifference(want, got), "");
+        if (tech)
+            GlobalFree(tech);
+    }
 }
 
 // The catalog's thumbnail path: WriteJPEGMem, then ReadJPEGMem of the bytes written.

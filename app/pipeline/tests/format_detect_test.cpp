@@ -73,7 +73,8 @@ TEST(FormatDetect, TypeFromTheExtension)
     EXPECT_EQ(typeFromExtension("C:\\pics.d\\noext"), "");
     EXPECT_EQ(familyOf("JIF"), Family::Jpeg);
     EXPECT_EQ(familyOf("DIB"), Family::Bmp);
-    EXPECT_EQ(familyOf("GIF"), Family::Other);
+    EXPECT_EQ(familyOf("GIF"), Family::Gif);
+    EXPECT_EQ(familyOf("PNG"), Family::Png);
     EXPECT_EQ(familyOf("TGA"), Family::Tga);
     for (const char* type : {"CE", "LBM", "IFF"})
         EXPECT_EQ(familyOf(type), Family::Lbm) << type;

@@ -69,6 +69,9 @@ TEST_F(Pipeline, LoadsByExtensionThenBySignature)
         {"jpeg\\baseline.jpg", "b.jpg", "JPG", "JPEG"},
         {"jpeg\\baseline.jpg", "b.pcx", "JPG", "JPEG"},   // the PCX reader refuses it; the signature says JPEG
         {"jpeg\\photo.jpg", "c.jif", "JIF", "JPEG"},
+        {"gif\\im_c16.gif", "d.gif", "GIF", "GIF89a"},
+        {"gif\\nb_c200.gif", "d.dat", "GIF", "GIF87a"}, // the signature names GIF
+        {"png\\nb_pal8.png", "e.png", "PNG", "PNG"},
         {"io\\nb_cmap_rle.tga", "d.tga", "TGA", "TGA-9"},
         {"io\\nb_c16.iff", "e.lbm", "LBM", "IFF"},
         {"io\\nb_deep24.iff", "e.dat", "IFF", "IFF"}, // the signature proposes IFF
@@ -89,7 +92,8 @@ TEST_F(Pipeline, LoadsByExtensionThenBySignature)
         EXPECT_EQ(info.type, c.type);
         EXPECT_EQ(info.format, c.format);
         kt::RgbImage want, got;
-        const std::string ref = kt::fixture(std::string(c.fixture).substr(0, std::string(c.fixture).rfind('.')) + ".ref.ppm");
+        const std::string stem = std::string(c.fixture).substr(0, std::string(c.fixture).rfind('.'));
+        const std::string ref = kt::fixture(stem + (info.type == "PNG" ? ".ref.pam" : ".ref.ppm"));
         ASSERT_TRUE(kt::readNetpbm(ref, &want));
         ASSERT_TRUE(kt::dibToRgb(dib.get(), &got));
         EXPECT_EQ(kt::firstDifference(want, got), "");
@@ -130,7 +134,7 @@ TEST_F(Pipeline, SavesEveryWritableFormatOfThisBuildAndReadsItBack)
     kel::GlobalMem dib(kt::makeDib(33, 21, 8, kt::spreadColours(256), kt::pattern(8, 256)));
     kt::RgbImage original;
     ASSERT_TRUE(kt::dibToRgb(dib.get(), &original));
-    for (const char* name : {"o.pcx", "o.bmp", "o.jpg", "o.tga", "o.lbm", "o.sgi"}) {
+    for (const char* name : {"o.pcx", "o.bmp", "o.jpg", "o.gif", "o.png", "o.tga", "o.lbm", "o.sgi"}) {
         SCOPED_TRACE(name);
         SaveOptions options;
         options.jpeg.quality = 100;
@@ -172,8 +176,26 @@ TEST_F(Pipeline, FailedSaveLeavesThePreviousFile)
     }
     std::string error;
     kel::GlobalMem dib(kt::makeDib(8, 8, 8, kt::spreadColours(256), kt::pattern(8, 256)));
-    EXPECT_FALSE(saveImage(dir.file("x.gif"), dib.get(), SaveOptions{}, &error));
-    EXPECT_EQ(error, "writing CompuServe GIF files is not available");
+    EXPECT_FALSE(saveImage(dir.file("x.wpg"), dib.get(), SaveOptions{}, &error));
+    EXPECT_EQ(error, "writing WordPerfect Graphics WPG files is not available");
+}
+
+// A true-colour image saved as GIF is first mapped to 256 colours; GIF's options are its own.
+TEST_F(Pipeline, TrueColourImagesAreSavedAsGifOf256Colours)
+{
+    kel::GlobalMem dib(kt::makeDib(40, 30, 24, {}, [](int x, int y) { return uint32_t((x * 6) << 16 | (y * 8) << 8 | 0x40); }));
+    SaveOptions options;
+    options.gifFlags = 3;
+    std::string error;
+    ASSERT_TRUE(saveImage(dir.file("t.gif"), dib.get(), options, &error)) << error;
+    const std::vector<uint8_t> b = kt::readFile(dir.file("t.gif"));
+    ASSERT_GT(b.size(), 13u);
+    EXPECT_EQ(std::string(b.begin(), b.begin() + 6), "GIF89a");
+    ImageInfo info;
+    kel::GlobalMem back(loadImage(dir.file("t.gif"), &info, &error));
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(info.bits, 8);
+    EXPECT_EQ(info.width, 40);
 }
 
 // An ICS image is read by its header file's name, with the data file beside it.
