@@ -11,6 +11,7 @@
 # they encode.
 set -euo pipefail
 source "$KEL_ROOT/tools/env.sh"
+source "$KEL_ROOT/bench/bench_lib.sh"
 data="$KEL_BENCH_DATA/tga_iff"
 mkdir -p "$data"
 im=convert-im6.q16
@@ -24,30 +25,6 @@ if [ ! -f "$data/photo.iff" ]; then
     $im "$data/photo.ppm" -compress RLE "$data/photo_rle.tga"
     ppmtoilbm -24force <"$data/photo.ppm" >"$data/photo.iff" 2>/dev/null
 fi
-
-# Best wall time of N runs of a command, in seconds.
-best_of() {
-    local n=$1 best="" s e t
-    shift
-    for _ in $(seq "$n"); do
-        s=$(date +%s.%N)
-        "$@" >/dev/null 2>&1
-        e=$(date +%s.%N)
-        t=$(awk -v s="$s" -v e="$e" 'BEGIN { printf "%.4f", e - s }')
-        if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
-    done
-    echo "$best"
-}
-
-# Kelgrove's in-process figure: the image's megapixels and the best seconds of REPEATS runs.
-ours() {
-    local line
-    line=$("$WINE64" "$KEL_BIN/codec_bench.exe" "$1" "$(winepath_of "$2")" "$3" | tr -d '\r')
-    set -- $line
-    echo "$2 $3"
-}
-
-calc() { awk "BEGIN { printf \"$1\", ($2) }"; }
 
 # One line: what, Kelgrove's and the peer's MP/s and their ratio.
 line() {

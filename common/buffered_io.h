@@ -106,7 +106,11 @@ private:
 // (lengths known only at the end) are patched with `patch` after a flush.
 class BufferedWriter {
 public:
-    explicit BufferedWriter(const File& file) : file_(file) { buffer_.reserve(kChunk + 1024); }
+    // Writes from `at` on (a writer that fills in tables before the data starts after them).
+    explicit BufferedWriter(const File& file, int64_t at = 0) : file_(file), offset_(at)
+    {
+        buffer_.reserve(kChunk + 1024);
+    }
 
     void put(const void* p, size_t n)
     {
@@ -125,7 +129,7 @@ public:
     // False once a write failed; the failure sticks, so a writer may check once, at the end.
     bool ok() const { return ok_; }
 
-    // Bytes written so far (flushed or not).
+    // The file position of the next byte put (flushed or not).
     int64_t offset() const { return offset_ + int64_t(buffer_.size()); }
 
     bool flush()

@@ -3,6 +3,7 @@
 #include "sgi_format.h"
 
 #include "bytes.h"
+#include "buffered_io.h"
 #include "dib_layout.h"
 #include "file_io.h"
 #include "keldll.h"
@@ -82,34 +83,6 @@ private:
     size_t rowBytes_ = 0;
 };
 
-// Output in large writes with its own position; the first failure sticks.
-class Output {
-public:
-    explicit Output(const kel::File& f, int64_t at) : file_(f), flushed_(at) { buffer_.reserve(kChunk + 1024); }
-    int64_t position() const { return flushed_ + int64_t(buffer_.size()); }
-    void put(const uint8_t* p, size_t n)
-    {
-        buffer_.insert(buffer_.end(), p, p + n);
-        if (buffer_.size() >= kChunk)
-            flush();
-    }
-    bool flush()
-    {
-        if (ok_ && !buffer_.empty())
-            ok_ = file_.writeAt(flushed_, buffer_.data(), buffer_.size());
-        flushed_ += int64_t(buffer_.size());
-        buffer_.clear();
-        return ok_;
-    }
-
-private:
-    static constexpr size_t kChunk = 256 * 1024;
-    const kel::File& file_;
-    std::vector<uint8_t> buffer_;
-    int64_t flushed_;
-    bool ok_ = true;
-};
-
 // The values of output channel c of row r: grey, or red, green, blue for channels 0, 1, 2.
 void extract(const Source& src, int channels, int c, int r, uint8_t* out)
 {
@@ -124,14 +97,14 @@ bool writeRunLength(const kel::File& file, const Source& src, int channels)
     const size_t entries = size_t(channels) * size_t(src.height());
     std::vector<uint8_t> offsets(entries * 4), lengths(entries * 4), line(size_t(src.width())), packets;
     packets.reserve(2 * line.size());
-    Output out(file, sgi::kHeaderSize + int64_t(2 * entries * 4)); // after the two tables
+    kel::BufferedWriter out(file, sgi::kHeaderSize + int64_t(2 * entries * 4)); // after the two tables
     for (int r = 0; r < src.height(); ++r) {
         for (int c = 0; c < channels; ++c) {
             const size_t entry = size_t(c) * size_t(src.height()) + size_t(r);
             extract(src, channels, c, r, line.data());
             packets.clear();
             sgi::encodeScanline(line.data(), line.size(), packets);
-            kel::putU32BE(&offsets[4 * entry], uint32_t(out.position()));
+            kel::putU32BE(&offsets[4 * entry], uint32_t(out.offset()));
             kel::putU32BE(&lengths[4 * entry], uint32_t(packets.size()));
             out.put(packets.data(), packets.size());
         }
@@ -145,7 +118,7 @@ bool writeRunLength(const kel::File& file, const Source& src, int channels)
 bool writeVerbatim(const kel::File& file, const Source& src, int channels)
 {
     std::vector<uint8_t> line(size_t(src.width()));
-    Output out(file, sgi::kHeaderSize);
+    kel::BufferedWriter out(file, sgi::kHeaderSize);
     for (int c = 0; c < channels; ++c)
         for (int r = 0; r < src.height(); ++r) {
             extract(src, channels, c, r, line.data());
